@@ -1,0 +1,113 @@
+#include "connection.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "db_error.h"
+
+namespace zdb {
+
+Connection::Connection(const QString &connectionName) : name_(connectionName) {
+  if (QSqlDatabase::contains(name_)) QSqlDatabase::removeDatabase(name_);
+  QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name_);
+  if (!db.isValid()) throw DbError(QStringLiteral("MySQL sürücüsü yüklenemedi"));
+}
+
+Connection::~Connection() {
+  {
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    if (db.isOpen()) db.close();
+  }
+  QSqlDatabase::removeDatabase(name_);
+}
+
+QSqlDatabase Connection::database() const { return QSqlDatabase::database(name_, false); }
+
+void Connection::setDatabaseName(const QString &name) { database().setDatabaseName(name); }
+void Connection::setPassword(const QString &password) { database().setPassword(password); }
+void Connection::setHostName(const QString &host) { database().setHostName(host); }
+void Connection::setUserName(const QString &user) { database().setUserName(user); }
+void Connection::setPort(int port) { database().setPort(port); }
+
+void Connection::open() {
+  QSqlDatabase db = database();
+  db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=10"));
+  if (!db.open()) throw DbError(serverErrorText(db.lastError()));
+  inTransaction_ = false;
+  // The statements quote their literals with double quotes and values are escaped with
+  // backslashes: a session with ANSI_QUOTES or NO_BACKSLASH_ESCAPES would misread both.
+  QSqlQuery mode(db);
+  if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) || !mode.next())
+    throw DbError(serverErrorText(mode.lastError()));
+  QStringList kept;
+  for (const QString &item : mode.value(0).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    const QString flag = item.trimmed().toUpper();
+    if (flag != QLatin1String("ANSI_QUOTES") && flag != QLatin1String("NO_BACKSLASH_ESCAPES") &&
+        flag != QLatin1String("ANSI"))
+      kept << item.trimmed();
+  }
+  QSqlQuery set(db);
+  if (!set.exec(QStringLiteral("SET SESSION sql_mode = '%1'").arg(kept.join(QLatin1Char(',')))))
+    throw DbError(serverErrorText(set.lastError()));
+}
+
+bool Connection::isOpen() const { return database().isOpen(); }
+
+void Connection::close() {
+  QSqlDatabase db = database();
+  if (db.isOpen()) db.close();
+  inTransaction_ = false;
+}
+
+void Connection::reopen() {
+  close();
+  open();
+}
+
+bool Connection::ping() {
+  QSqlDatabase db = database();
+  if (!db.isOpen()) return false;
+  QSqlQuery q(db);
+  return q.exec(QStringLiteral("SELECT 1")) && q.next();
+}
+
+void Connection::execute(const QString &statement) {
+  notify(statement);
+  QSqlDatabase db = database();
+  if (!db.isOpen()) throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+  QSqlQuery q(db);
+  if (!q.exec(statement)) throw DbError(serverErrorText(q.lastError()));
+}
+
+qint64 Connection::serverThreadId() {
+  QSqlQuery q(database());
+  if (!q.exec(QStringLiteral("SELECT CONNECTION_ID()")) || !q.next())
+    throw DbError(serverErrorText(q.lastError()));
+  return q.value(0).toLongLong();
+}
+
+void Connection::begin() {
+  execute(QStringLiteral("START TRANSACTION"));
+  inTransaction_ = true;
+}
+
+void Connection::commit() {
+  execute(QStringLiteral("COMMIT"));
+  inTransaction_ = false;
+}
+
+void Connection::rollback() {
+  inTransaction_ = false;
+  execute(QStringLiteral("ROLLBACK"));
+}
+
+void Connection::savepoint(const QString &name) { execute(QStringLiteral("SAVEPOINT ") + name); }
+void Connection::rollbackToSavepoint(const QString &name) {
+  execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + name);
+}
+void Connection::releaseSavepoint(const QString &name) {
+  execute(QStringLiteral("RELEASE SAVEPOINT ") + name);
+}
+
+}  // namespace zdb

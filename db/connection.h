@@ -1,0 +1,66 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <functional>
+
+namespace zdb {
+
+// The one database connection of a board (`Connect`). Production sets the fixed target
+// (host from the settings file, port 3306, user root, schema zerdapos); tests point the same
+// code at their private server. A connection is used only from the thread that opened it.
+class Connection {
+ public:
+  explicit Connection(const QString &connectionName = QStringLiteral("Connect"));
+  ~Connection();
+  Connection(const Connection &) = delete;
+  Connection &operator=(const Connection &) = delete;
+
+  // Connection parameters, each may throw DbError when the driver refuses them.
+  void setDatabaseName(const QString &name);
+  void setPassword(const QString &password);
+  void setHostName(const QString &host);
+  void setUserName(const QString &user);
+  void setPort(int port);
+
+  // Opens with the parameters set; throws DbError with the driver's text on failure. The session
+  // is then made to read double-quoted literals as strings and backslashes as escapes.
+  void open();
+  bool isOpen() const;
+  void close();
+  // Opens again with the same parameters (after the server went away).
+  void reopen();
+  // True when the server answers a trivial statement on this connection.
+  bool ping();
+
+  QSqlDatabase database() const;
+  const QString &name() const { return name_; }
+
+  // Runs a statement that returns no rows and needs no parameters (session settings,
+  // transaction control); throws DbError.
+  void execute(const QString &statement);
+  // Server-side id of this session (for tests that kill it).
+  qint64 serverThreadId();
+
+  // Transactions and savepoints for work that must be all or nothing.
+  void begin();
+  void commit();
+  void rollback();
+  void savepoint(const QString &name);
+  void rollbackToSavepoint(const QString &name);
+  void releaseSavepoint(const QString &name);
+  bool inTransaction() const { return inTransaction_; }
+
+  // Optional observer that sees the text of every statement sent (off in production).
+  using Observer = std::function<void(const QString &)>;
+  void setObserver(Observer observer) { observer_ = std::move(observer); }
+  void notify(const QString &statement) const {
+    if (observer_) observer_(statement);
+  }
+
+ private:
+  QString name_;
+  Observer observer_;
+  bool inTransaction_ = false;
+};
+
+}  // namespace zdb

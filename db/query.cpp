@@ -1,0 +1,282 @@
+#include "query.h"
+
+#include <QSqlError>
+#include <QSqlRecord>
+#include <cmath>
+
+#include "connection.h"
+#include "db_error.h"
+#include "turkish_format.h"
+
+namespace zdb {
+
+namespace {
+bool isRealType(const QVariant &v) {
+  const int id = v.typeId();
+  return id == QMetaType::Double || id == QMetaType::Float;
+}
+bool isIntegerType(const QVariant &v) {
+  switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Char: case QMetaType::UChar:
+    case QMetaType::SChar: case QMetaType::Bool: case QMetaType::Long: case QMetaType::ULong:
+      return true;
+    default:
+      return false;
+  }
+}
+bool isNameChar(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+QString paramKey(const QString &name) {
+  QString key = name.startsWith(QLatin1Char(':')) ? name.mid(1) : name;
+  return key.toLower();
+}
+}  // namespace
+
+// ---------------------------------------------------------------- Field
+
+bool Field::isNull() const { return value_.isNull() || !value_.isValid(); }
+
+QString Field::asString() const {
+  if (isNull()) return QString();
+  if (isRealType(value_)) return zfmt::general(value_.toDouble());
+  switch (value_.typeId()) {
+    case QMetaType::QDate:
+      return value_.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime: {
+      const QDateTime dt = value_.toDateTime();
+      if (dt.time() == QTime(0, 0)) return dt.date().toString(QStringLiteral("dd.MM.yyyy"));
+      return dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    }
+    case QMetaType::QTime:
+      return value_.toTime().toString(QStringLiteral("HH:mm:ss"));
+    case QMetaType::QByteArray:
+      return QString::fromUtf8(value_.toByteArray());
+    default:
+      return value_.toString();
+  }
+}
+
+qint64 Field::asInteger() const {
+  if (isNull()) return 0;
+  if (isIntegerType(value_)) return value_.toLongLong();
+  if (isRealType(value_)) return qRound64(value_.toDouble());
+  const QString text = asString();
+  bool ok = false;
+  const qint64 v = text.trimmed().toLongLong(&ok);
+  if (!ok) throw DbError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+  return v;
+}
+
+double Field::asFloat() const {
+  if (isNull()) return 0;
+  if (isRealType(value_) || isIntegerType(value_)) return value_.toDouble();
+  const QString text = asString().trimmed();
+  bool ok = false;
+  double v = text.toDouble(&ok);
+  if (!ok) v = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+  if (!ok) throw DbError(QStringLiteral("'%1' is not a valid floating point value").arg(text));
+  return v;
+}
+
+QDateTime Field::asDateTime() const {
+  if (isNull()) return QDateTime();
+  switch (value_.typeId()) {
+    case QMetaType::QDate: return QDateTime(value_.toDate(), QTime(0, 0));
+    case QMetaType::QDateTime: return value_.toDateTime();
+    case QMetaType::QTime: return QDateTime(QDate(1899, 12, 30), value_.toTime());
+    default: break;
+  }
+  const QString text = asString();
+  QDateTime dt = QDateTime::fromString(text, Qt::ISODate);
+  if (!dt.isValid()) dt = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+  if (!dt.isValid()) {
+    const QDate d = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+    if (d.isValid()) dt = QDateTime(d, QTime(0, 0));
+  }
+  if (!dt.isValid()) throw DbError(QStringLiteral("'%1' is not a valid date and time").arg(text));
+  return dt;
+}
+
+// ---------------------------------------------------------------- statement parsing
+
+QString positionalStatement(const QString &statement, QStringList *names) {
+  QString out;
+  out.reserve(statement.size());
+  const qsizetype n = statement.size();
+  QChar quote;  // non-null while inside a quoted literal or identifier
+  for (qsizetype i = 0; i < n; ++i) {
+    const QChar ch = statement.at(i);
+    if (!quote.isNull()) {
+      out += ch;
+      if (ch == QLatin1Char('\\') && quote != QLatin1Char('`') && i + 1 < n) {
+        out += statement.at(++i);  // escaped character stays inside the literal
+      } else if (ch == quote) {
+        if (i + 1 < n && statement.at(i + 1) == quote) {
+          out += statement.at(++i);  // doubled quote stays inside the literal
+        } else {
+          quote = QChar();
+        }
+      }
+      continue;
+    }
+    if (ch == QLatin1Char('"') || ch == QLatin1Char('\'') || ch == QLatin1Char('`')) {
+      quote = ch;
+      out += ch;
+      continue;
+    }
+    if (ch == QLatin1Char(':') && i + 1 < n && isNameChar(statement.at(i + 1)) &&
+        (i == 0 || statement.at(i - 1) != QLatin1Char(':'))) {
+      qsizetype j = i + 1;
+      while (j < n && isNameChar(statement.at(j))) ++j;
+      if (names) names->append(statement.mid(i + 1, j - i - 1).toLower());
+      out += QLatin1Char('?');
+      i = j - 1;
+      continue;
+    }
+    out += ch;
+  }
+  return out;
+}
+
+// ---------------------------------------------------------------- Query
+
+Query::Query(Connection &connection, QString name) : connection_(&connection), name_(std::move(name)) {}
+
+Query::~Query() = default;
+
+void Query::setText(const QString &statement) {
+  close();
+  text_ = statement;
+  params_.clear();
+}
+
+void Query::close() {
+  open_ = false;
+  rows_.clear();
+  names_.clear();
+  index_.clear();
+  current_ = 0;
+}
+
+void Query::setParam(const QString &name, const QVariant &value) { params_.insert(paramKey(name), value); }
+
+void Query::setParamDate(const QString &name, const QDate &date) { setParam(name, QVariant(date)); }
+
+void Query::setParamNull(const QString &name) { params_.insert(paramKey(name), QVariant()); }
+
+void Query::open() { run(true); }
+
+void Query::execute() { run(false); }
+
+void Query::run(bool wantRows) {
+  close();
+  connection_->notify(text_);
+  QSqlDatabase db = connection_->database();
+  if (!db.isOpen()) throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+
+  QSqlQuery *q = nullptr;
+  QSqlQuery plain(db);
+  QStringList names;
+  const QString positional = positionalStatement(text_, &names);
+  if (names.isEmpty()) {
+    // No parameters: sent as text, so statements the server cannot prepare (DDL) work too.
+    plain.setForwardOnly(true);
+    if (!plain.exec(text_)) throw DbError(serverErrorText(plain.lastError()));
+    q = &plain;
+  } else {
+    if (!prepared_ || preparedText_ != text_) {
+      prepared_ = std::make_unique<QSqlQuery>(db);
+      prepared_->setForwardOnly(true);
+      preparedText_.clear();
+      if (!prepared_->prepare(positional)) {
+        const QString error = serverErrorText(prepared_->lastError());
+        prepared_.reset();
+        throw DbError(error);
+      }
+      preparedText_ = text_;
+      placeholders_ = names;
+    }
+    for (int i = 0; i < placeholders_.size(); ++i) {
+      prepared_->bindValue(i, params_.value(placeholders_.at(i)));
+    }
+    if (prepared_->boundValues().size() != placeholders_.size())
+      throw DbError(QStringLiteral("Parametre sayısı uyuşmuyor: %1").arg(text_));
+    if (!prepared_->exec()) {
+      const QString error = serverErrorText(prepared_->lastError());
+      prepared_.reset();  // a lost connection leaves the prepared statement unusable
+      preparedText_.clear();
+      throw DbError(error);
+    }
+    q = prepared_.get();
+  }
+
+  rowsAffected_ = q->numRowsAffected();
+  lastInsertId_ = q->lastInsertId();
+  if (wantRows && q->isSelect()) {
+    const QSqlRecord rec = q->record();
+    for (int c = 0; c < rec.count(); ++c) {
+      names_ << rec.fieldName(c);
+      index_.insert(rec.fieldName(c).toLower(), c);
+    }
+    while (q->next()) {
+      std::vector<QVariant> row(size_t(rec.count()));
+      for (int c = 0; c < rec.count(); ++c) row[size_t(c)] = q->value(c);
+      rows_.push_back(std::move(row));
+    }
+    if (q->lastError().isValid()) {
+      const QString error = serverErrorText(q->lastError());
+      close();
+      throw DbError(error);
+    }
+    for (const QString &column : declared_) {
+      if (!index_.contains(column.toLower())) {
+        close();
+        throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, column));
+      }
+    }
+    open_ = true;
+    current_ = 0;
+  }
+  q->finish();
+}
+
+int Query::recNo() const {
+  if (!open_ || rows_.empty() || current_ >= int(rows_.size())) return 0;
+  return current_ + 1;
+}
+
+void Query::first() { current_ = 0; }
+
+void Query::next() {
+  if (current_ < int(rows_.size())) ++current_;
+}
+
+void Query::moveTo(int recNo) {
+  if (recNo < 1) recNo = 1;
+  current_ = std::min(recNo - 1, int(rows_.size()));
+}
+
+bool Query::eof() const { return !open_ || current_ >= int(rows_.size()); }
+
+int Query::columnIndex(const QString &name) const {
+  const auto it = index_.constFind(name.toLower());
+  if (it == index_.constEnd()) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, name));
+  return it.value();
+}
+
+bool Query::hasField(const QString &name) const { return index_.contains(name.toLower()); }
+
+Field Query::field(const QString &name) const {
+  if (!open_) throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(name_));
+  const int c = columnIndex(name);
+  if (rows_.empty() || current_ >= int(rows_.size())) return Field(names_.at(c), QVariant());
+  return Field(names_.at(c), rows_[size_t(current_)][size_t(c)]);
+}
+
+QVariant Query::value(int row, const QString &name) const {
+  const int c = columnIndex(name);
+  if (row < 0 || row >= int(rows_.size())) return QVariant();
+  return rows_[size_t(row)][size_t(c)];
+}
+
+}  // namespace zdb

@@ -1,0 +1,123 @@
+#pragma once
+#include <QDate>
+#include <QDateTime>
+#include <QHash>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+#include <vector>
+
+namespace zdb {
+
+class Connection;
+
+// One field of a query's current row, read the way the program reads it.
+class Field {
+ public:
+  Field(QString name, QVariant value) : name_(std::move(name)), value_(std::move(value)) {}
+  bool isNull() const;
+  // NULL reads "", a real reads in Turkish form (decimal comma, no decimals for a whole number).
+  QString asString() const;
+  // NULL reads 0; a text is converted from its text, and an empty or non-numeric text throws.
+  qint64 asInteger() const;
+  // NULL reads 0.
+  double asFloat() const;
+  // NULL reads an invalid date-time.
+  QDateTime asDateTime() const;
+  // The value with the type the server gave it; a NULL is a null QVariant.
+  const QVariant &asVariant() const { return value_; }
+  const QString &name() const { return name_; }
+
+ private:
+  QString name_;
+  QVariant value_;
+};
+
+// A named statement holder on the connection (TQuery-like): it holds one statement, its
+// parameters and, once opened, the whole result with a current row. The result stays readable
+// until the component's next statement.
+class Query {
+ public:
+  Query(Connection &connection, QString name);
+  ~Query();
+  Query(const Query &) = delete;
+  Query &operator=(const Query &) = delete;
+
+  const QString &name() const { return name_; }
+  Connection &connection() const { return *connection_; }
+
+  // Replaces the statement; closes the component and forgets bound parameters.
+  void setText(const QString &statement);
+  const QString &text() const { return text_; }
+
+  // Sends a SELECT and fetches its whole result; the current row is the first. Throws DbError.
+  void open();
+  // Sends an INSERT/UPDATE/DELETE/ALTER; the component has no rows afterwards. Throws DbError.
+  void execute();
+  void close();
+  bool isOpen() const { return open_; }
+
+  int recordCount() const { return open_ ? int(rows_.size()) : 0; }
+  // 1-based number of the current row; 0 when closed, empty, or past the last row.
+  int recNo() const;
+  void first();
+  void next();
+  // Moves to row number recNo (1-based).
+  void moveTo(int recNo);
+  bool eof() const;
+  bool isEmpty() const { return recordCount() == 0; }
+
+  bool hasField(const QString &name) const;
+  // Field of the current row, by name without regard to case. Throws DbError on an unknown
+  // field, or when there is no current row.
+  Field field(const QString &name) const;
+  QStringList fieldNames() const { return names_; }
+  // Value of any row (0-based) without moving the current row.
+  QVariant value(int row, const QString &name) const;
+
+  // Parameters, by name with or without the leading ':' (case ignored). A parameter that the
+  // statement names but that was never bound is sent as NULL.
+  void setParam(const QString &name, const QVariant &value);
+  void setParamDate(const QString &name, const QDate &date);
+  void setParamNull(const QString &name);
+  void clearParams() { params_.clear(); }
+
+  // Columns that a result must carry: opening on a result that lacks one throws DbError.
+  void setDeclaredColumns(const QStringList &columns) { declared_ = columns; }
+
+  int rowsAffected() const { return rowsAffected_; }
+  QVariant lastInsertId() const { return lastInsertId_; }
+
+ private:
+  void run(bool wantRows);
+  int columnIndex(const QString &name) const;
+
+  Connection *connection_;
+  QString name_;
+  QString text_;
+  QHash<QString, QVariant> params_;  // key: lower-case name without ':'
+  QStringList declared_;
+
+  // Result.
+  bool open_ = false;
+  QStringList names_;
+  QHash<QString, int> index_;  // lower-case name -> column
+  std::vector<std::vector<QVariant>> rows_;
+  int current_ = 0;  // 0-based; == size when past the end
+  int rowsAffected_ = 0;
+  QVariant lastInsertId_;
+
+  // A statement prepared on the server is kept and reused while the text stays the same.
+  std::unique_ptr<QSqlQuery> prepared_;
+  QString preparedText_;
+  QStringList placeholders_;  // in order of appearance, lower case
+};
+
+// Splits a statement into text with positional '?' markers and the names of its ':name'
+// placeholders, in order. Quoted literals and identifiers are skipped, with backslash escapes and
+// doubled quotes honoured, so a value that holds ':' or '?' is never mistaken for a placeholder.
+QString positionalStatement(const QString &statement, QStringList *names);
+
+}  // namespace zdb

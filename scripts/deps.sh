@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Installs, once, every Debian package that the build, the tests and the demo need.
+# Idempotent: packages already installed are skipped; a package that cannot be had fails the script.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-mysql
+  qt6-charts-dev libqt6opengl6-dev libgl-dev
+  libgtest-dev googletest
+  mariadb-server mariadb-client
+  fonts-liberation fonts-dejavu-core
+  xvfb xauth x11-utils xdotool imagemagick
+  util-linux iproute2
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+if ! $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+  echo "deps: FAILED to install: ${missing[*]}" >&2
+  exit 1
+fi
+# A package that apt could not deliver leaves the script failing loudly.
+for p in "${missing[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    echo "deps: package $p is still missing after installation" >&2
+    exit 1
+  fi
+done

@@ -1,0 +1,164 @@
+#include "db_fixture.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+namespace ztest {
+
+namespace {
+QString readFile(const QString &path) {
+  QFile f(path);
+  if (!f.open(QIODevice::ReadOnly)) {
+    ADD_FAILURE() << "cannot read " << path.toStdString();
+    return {};
+  }
+  return QString::fromUtf8(f.readAll());
+}
+
+QStringList splitStatements(const QString &sql) {
+  QStringList out;
+  QString current;
+  for (const QString &line : sql.split(QLatin1Char('\n'))) {
+    const QString t = line.trimmed();
+    if (t.startsWith(QLatin1String("--")) && current.trimmed().isEmpty()) continue;
+    current += line + QLatin1Char('\n');
+    if (t.endsWith(QLatin1Char(';'))) {
+      current = current.trimmed();
+      current.chop(1);
+      if (!current.trimmed().isEmpty()) out << current;
+      current.clear();
+    }
+  }
+  if (!current.trimmed().isEmpty()) out << current.trimmed();
+  return out;
+}
+
+QString fingerprint() {
+  QSqlQuery q(admin());
+  q.exec(QStringLiteral(
+      "SELECT GROUP_CONCAT(CONCAT_WS(':', TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, ORDINAL_POSITION, "
+      "IFNULL(COLUMN_DEFAULT,'-'), IS_NULLABLE, EXTRA) ORDER BY TABLE_NAME, ORDINAL_POSITION "
+      "SEPARATOR '|') FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'zerdapos'"));
+  q.next();
+  return QString::fromLatin1(
+      QCryptographicHash::hash(q.value(0).toString().toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+QString &pristineFingerprint() {
+  static QString value;
+  return value;
+}
+
+void reloadSchema() {
+  QSqlQuery q(admin());
+  q.exec(QStringLiteral("DROP DATABASE IF EXISTS zerdapos"));
+  q.exec(QStringLiteral("CREATE DATABASE zerdapos CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci"));
+  q.exec(QStringLiteral("USE zerdapos"));
+  for (const QString &statement :
+       splitStatements(readFile(QStringLiteral(ZTEST_SOURCE_DIR "/db/schema.sql")))) {
+    if (!q.exec(statement))
+      ADD_FAILURE() << "schema: " << q.lastError().text().toStdString() << "\n" << statement.toStdString();
+  }
+  pristineFingerprint() = fingerprint();
+}
+}  // namespace
+
+int serverPort() {
+  static int port = [] {
+    QFile f(QStringLiteral(ZTEST_DB_DIR "/port"));
+    if (!f.open(QIODevice::ReadOnly)) return 0;
+    return QString::fromLatin1(f.readAll()).trimmed().toInt();
+  }();
+  if (port == 0 || port == 3306) {
+    ADD_FAILURE() << "the private test server is not running (" ZTEST_DB_DIR "/port); run the tests "
+                     "through ctest or scripts/test.sh";
+    std::abort();
+  }
+  return port;
+}
+
+void configure(zdb::Connection &connection) {
+  connection.setDatabaseName(QStringLiteral("zerdapos"));
+  connection.setPassword(QStringLiteral("73507350"));
+  connection.setHostName(QStringLiteral("127.0.0.1"));
+  connection.setUserName(QStringLiteral("root"));
+  connection.setPort(serverPort());
+}
+
+std::unique_ptr<zdb::Connection> openConnection(const QString &name) {
+  auto connection = std::make_unique<zdb::Connection>(name);
+  configure(*connection);
+  connection->open();
+  return connection;
+}
+
+QSqlDatabase admin() {
+  const QString name = QStringLiteral("ztest_admin");
+  if (!QSqlDatabase::contains(name)) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name);
+    db.setHostName(QStringLiteral("127.0.0.1"));
+    db.setPort(serverPort());
+    db.setUserName(QStringLiteral("root"));
+    db.setPassword(QStringLiteral("73507350"));
+    db.setDatabaseName(QStringLiteral("zerdapos"));
+  }
+  QSqlDatabase db = QSqlDatabase::database(name, false);
+  if (!db.isOpen() && !db.open()) {
+    ADD_FAILURE() << "admin connection: " << db.lastError().text().toStdString();
+  }
+  return db;
+}
+
+void exec(const QString &sql) {
+  QSqlQuery q(admin());
+  for (const QString &statement : splitStatements(sql)) {
+    if (!q.exec(statement))
+      ADD_FAILURE() << q.lastError().text().toStdString() << "\nin: " << statement.toStdString();
+  }
+}
+
+QVariant scalar(const QString &sql) {
+  QSqlQuery q(admin());
+  if (!q.exec(sql)) {
+    ADD_FAILURE() << q.lastError().text().toStdString() << "\nin: " << sql.toStdString();
+    return {};
+  }
+  return q.next() ? q.value(0) : QVariant();
+}
+
+int count(const QString &sql) {
+  QSqlQuery q(admin());
+  if (!q.exec(sql)) {
+    ADD_FAILURE() << q.lastError().text().toStdString() << "\nin: " << sql.toStdString();
+    return -1;
+  }
+  int n = 0;
+  while (q.next()) ++n;
+  return n;
+}
+
+void resetDatabase() {
+  QSqlQuery q(admin());
+  if (pristineFingerprint().isEmpty() || !q.exec(QStringLiteral("USE zerdapos")) ||
+      fingerprint() != pristineFingerprint()) {
+    reloadSchema();
+    return;
+  }
+  QStringList triggers;
+  q.exec(QStringLiteral("SELECT TRIGGER_NAME FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = 'zerdapos'"));
+  while (q.next()) triggers << q.value(0).toString();
+  for (const QString &t : triggers) q.exec(QStringLiteral("DROP TRIGGER zerdapos.`%1`").arg(t));
+  QStringList tables;
+  q.exec(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'zerdapos'"));
+  while (q.next()) tables << q.value(0).toString();
+  for (const QString &t : tables) q.exec(QStringLiteral("DELETE FROM zerdapos.`%1`").arg(t));
+}
+
+void loadScenario(const QString &fileName) {
+  exec(readFile(QStringLiteral(ZTEST_SOURCE_DIR "/tests/data/") + fileName));
+}
+
+}  // namespace ztest

@@ -1,0 +1,39 @@
+#pragma once
+#include <gtest/gtest.h>
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+
+#include "db/connection.h"
+
+// Access to the private MariaDB server that the test run started (never port 3306, never a
+// server the run did not start) and a quick way back to a known database state.
+namespace ztest {
+
+int serverPort();
+// Points a program connection at the private server (127.0.0.1, its port, root, zerdapos).
+void configure(zdb::Connection &connection);
+// A fresh open program connection with the given Qt connection name.
+std::unique_ptr<zdb::Connection> openConnection(const QString &name = QStringLiteral("Connect"));
+
+// The fixture's own administration connection (not the program's), for arranging and checking.
+QSqlDatabase admin();
+// Runs statements separated by ';' at line ends; fails the test on an error.
+void exec(const QString &sql);
+// First column of the first row (an invalid QVariant when there is no row).
+QVariant scalar(const QString &sql);
+// Number of rows the statement returns.
+int count(const QString &sql);
+// Empties every table and drops triggers; reloads the schema when a test changed the layout.
+void resetDatabase();
+// Runs a scenario file from tests/data (statements separated by ';').
+void loadScenario(const QString &fileName);
+
+// Base for database tests: a clean database before every test.
+class DbTest : public ::testing::Test {
+ protected:
+  void SetUp() override { resetDatabase(); }
+};
+
+}  // namespace ztest

@@ -1,0 +1,226 @@
+// The data layer against the real server: reads, formats, parameters, errors, quoting.
+#include <QSqlQuery>
+
+#include "db/connection.h"
+#include "db/db_error.h"
+#include "db/query.h"
+#include "db/quoting.h"
+#include "db/turkish_format.h"
+#include "db_fixture.h"
+
+using zdb::DbError;
+using zdb::Query;
+
+namespace {
+
+class DataLayer : public ztest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    ztest::exec(
+        "DROP TABLE IF EXISTS zt_values;\n"
+        "CREATE TABLE zt_values (id INT PRIMARY KEY, r DOUBLE NULL, t VARCHAR(40) NULL, i INT NULL, "
+        "d DATE NULL, dt DATETIME NULL, tm TIME NULL, b TINYINT(1) NULL) ENGINE=InnoDB;\n"
+        "INSERT INTO zt_values VALUES (1, 1234.5, '42', 7, '2026-12-09', '2026-12-09 14:05:00', '10:20:30', 1);\n"
+        "INSERT INTO zt_values VALUES (2, NULL, NULL, NULL, NULL, NULL, NULL, NULL);\n"
+        "INSERT INTO zt_values VALUES (3, 12, 'abc', -3, '2026-12-08', '2026-12-08 00:00:00', '00:00:00', 0);\n"
+        "INSERT INTO zt_values VALUES (4, -0.25, '', 0, NULL, NULL, NULL, NULL);");
+    db = ztest::openConnection();
+  }
+  void TearDown() override { ztest::exec("DROP TABLE IF EXISTS zt_values;"); }
+  std::unique_ptr<zdb::Connection> db;
+};
+
+TEST_F(DataLayer, NavigationAndRowNumbers) {
+  Query q(*db, "Q");
+  EXPECT_EQ(q.recNo(), 0);
+  EXPECT_TRUE(q.eof());
+  q.setText("select * from zt_values order by id");
+  q.open();
+  EXPECT_EQ(q.recordCount(), 4);
+  EXPECT_EQ(q.recNo(), 1);
+  q.next();
+  q.next();
+  EXPECT_EQ(q.recNo(), 3);
+  q.next();
+  q.next();
+  EXPECT_TRUE(q.eof());
+  EXPECT_EQ(q.recNo(), 0);  // past the last row there is no current row
+  q.first();
+  EXPECT_EQ(q.field("ID").asInteger(), 1);
+
+  q.setText("select * from zt_values where id = 99");  // replacing the text closes
+  EXPECT_FALSE(q.isOpen());
+  q.open();
+  EXPECT_EQ(q.recordCount(), 0);
+  EXPECT_EQ(q.recNo(), 0);
+  EXPECT_TRUE(q.eof());
+  EXPECT_EQ(q.field("t").asString(), "");  // an empty result reads as NULL
+
+  q.setText("update zt_values set i = 8 where id = 1");
+  q.execute();
+  EXPECT_FALSE(q.isOpen());
+  EXPECT_EQ(q.recNo(), 0);
+  EXPECT_EQ(q.rowsAffected(), 1);
+}
+
+TEST_F(DataLayer, FieldReadsFollowTheNullAndTextRules) {
+  Query q(*db, "Q");
+  q.setText("select * from zt_values order by id");
+  q.open();
+  // Row 1: values, read case-insensitively.
+  EXPECT_EQ(q.field("R").asString(), "1234,5");
+  EXPECT_DOUBLE_EQ(q.field("r").asFloat(), 1234.5);
+  EXPECT_EQ(q.field("T").asInteger(), 42);  // text converted from its text
+  EXPECT_EQ(q.field("I").asString(), "7");
+  EXPECT_EQ(q.field("dt").asDateTime(), QDateTime(QDate(2026, 12, 9), QTime(14, 5)));
+  EXPECT_EQ(q.field("d").asDateTime().date(), QDate(2026, 12, 9));
+  EXPECT_NE(q.field("b").asInteger(), 0);
+  // Row 2: NULLs.
+  q.next();
+  EXPECT_TRUE(q.field("r").isNull());
+  EXPECT_EQ(q.field("r").asFloat(), 0);
+  EXPECT_EQ(q.field("i").asInteger(), 0);
+  EXPECT_EQ(q.field("t").asString(), "");
+  EXPECT_EQ(q.field("t").asInteger(), 0);
+  EXPECT_FALSE(q.field("dt").asDateTime().isValid());
+  // Row 3: a whole real shows no decimals; a non-numeric text is no integer.
+  q.next();
+  EXPECT_EQ(q.field("r").asString(), "12");
+  EXPECT_THROW(q.field("t").asInteger(), DbError);
+  q.next();
+  EXPECT_EQ(q.field("r").asString(), "-0,25");
+  EXPECT_THROW(q.field("t").asInteger(), DbError);  // empty text is no integer either
+  EXPECT_THROW(q.field("nosuchcolumn"), DbError);
+}
+
+TEST_F(DataLayer, ParametersBindByNameWithTypesAndNull) {
+  Query ins(*db, "Ins");
+  ins.setText("insert into zt_values (id, r, t, i, d, dt, b) values (:ID, :R, :T, :i, :D, :Dt, :B)");
+  ins.setParam(":id", 10);
+  ins.setParam("R", 2.5);
+  ins.setParam("T", QString("x:y ?"));
+  ins.setParamNull("I");
+  ins.setParam("D", QDate(2026, 1, 2));
+  ins.setParam("DT", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+  ins.setParam("B", true);
+  ins.execute();
+  // Reused with new values; a parameter never bound is NULL.
+  ins.setParam("ID", 11);
+  ins.setParam("T", QString("ikinci"));
+  ins.setParamNull("R");
+  ins.execute();
+  EXPECT_NE(ins.lastInsertId().isValid() ? 1 : 0, 2);
+
+  Query q(*db, "Q");
+  q.setText("select * from zt_values where d =:0 order by id");
+  q.setParamDate(":0", QDate(2026, 1, 2));
+  q.open();
+  ASSERT_EQ(q.recordCount(), 2);
+  EXPECT_EQ(q.field("r").asString(), "2,5");
+  EXPECT_EQ(q.field("t").asString(), "x:y ?");
+  EXPECT_TRUE(q.field("i").isNull());
+  EXPECT_EQ(q.field("dt").asDateTime(), QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5)));
+  EXPECT_EQ(q.field("b").asInteger(), 1);
+  q.next();
+  EXPECT_EQ(q.field("t").asString(), "ikinci");
+  EXPECT_TRUE(q.field("r").isNull());
+}
+
+TEST_F(DataLayer, ErrorsCarryTheServerText) {
+  Query q(*db, "Q");
+  q.setText("select * from no_such_table");
+  try {
+    q.open();
+    FAIL() << "no error";
+  } catch (const DbError &e) {
+    EXPECT_TRUE(e.text().contains("no_such_table")) << e.text().toStdString();
+  }
+  q.setText("insert into zt_values (id) values (1)");
+  EXPECT_THROW(q.execute(), DbError);  // duplicate key
+
+  // A connection killed from outside surfaces as an error, not as an empty result.
+  const qint64 id = db->serverThreadId();
+  ztest::exec(QString("KILL CONNECTION %1;").arg(id));
+  q.setText("select * from zt_values");
+  EXPECT_THROW(q.open(), DbError);
+}
+
+TEST_F(DataLayer, DeclaredColumnsMustBeInTheResult) {
+  Query q(*db, "QueryTemp");
+  q.setDeclaredColumns({"ID", "R", "T"});
+  q.setText("select id, r, t from zt_values");
+  EXPECT_NO_THROW(q.open());
+  q.setText("select id, r from zt_values");
+  EXPECT_THROW(q.open(), DbError);
+  EXPECT_FALSE(q.isOpen());
+}
+
+TEST_F(DataLayer, ObserverSeesEveryStatementText) {
+  QStringList seen;
+  db->setObserver([&](const QString &s) { seen << s; });
+  Query q(*db, "Q");
+  q.setText("select * from zt_values Where t =\"42\"");
+  q.open();
+  q.setText("update zt_values set i = 1 where d =:0");
+  q.setParamDate(":0", QDate(2026, 12, 9));
+  q.execute();
+  EXPECT_EQ(seen, QStringList({"select * from zt_values Where t =\"42\"",
+                               "update zt_values set i = 1 where d =:0"}));
+}
+
+TEST_F(DataLayer, QuotedValuesSurviveARoundTrip) {
+  const QString nasty = QString::fromUtf8("Ali \"Baba\" O'Neil \\ yol\nikinci satır; DROP TABLE zt_values; -- :x ?");
+  Query q(*db, "Q");
+  // Placed between the double quotes of a text statement.
+  q.setText("insert into zt_values (id, t) values (20, \"" + zdb::quoted(nasty.left(40)) + "\")");
+  q.execute();
+  // And in a statement that also carries a bound parameter.
+  q.setText("update zt_values set d =:0 where t = \"" + zdb::quoted(nasty.left(40)) + "\"");
+  q.setParamDate(":0", QDate(2026, 5, 6));
+  q.execute();
+  EXPECT_EQ(q.rowsAffected(), 1);
+  q.setText("select t, d from zt_values where id = 20");
+  q.open();
+  EXPECT_EQ(q.field("t").asString(), nasty.left(40));
+  EXPECT_EQ(q.field("d").asDateTime().date(), QDate(2026, 5, 6));
+  EXPECT_EQ(ztest::count("select * from zt_values"), 5);
+}
+
+TEST_F(DataLayer, SessionIgnoresAnsiQuotesFromTheServer) {
+  ztest::exec("SET GLOBAL sql_mode = CONCAT(@@GLOBAL.sql_mode, ',ANSI_QUOTES,NO_BACKSLASH_ESCAPES');");
+  auto other = ztest::openConnection("Other");
+  ztest::exec("SET GLOBAL sql_mode = REPLACE(REPLACE(@@GLOBAL.sql_mode, ',ANSI_QUOTES', ''), ',NO_BACKSLASH_ESCAPES', '');");
+  Query q(*other, "Q");
+  q.setText("select * from zt_values where t = \"" + zdb::quoted("a\\b") + "\" or t = \"42\"");
+  q.open();
+  EXPECT_EQ(q.recordCount(), 1);
+}
+
+TEST(TurkishFormat, AmountsAndGeneralNumbers) {
+  EXPECT_EQ(zfmt::amount(1234.5), "1.234,50");
+  EXPECT_EQ(zfmt::amount(12), "12,00");
+  EXPECT_EQ(zfmt::amount(-5), "-5,00");
+  EXPECT_EQ(zfmt::amount(1234567.891), "1.234.567,89");
+  EXPECT_EQ(zfmt::amount(0.005), "0,01");
+  EXPECT_EQ(zfmt::amount(-0.001), "0,00");
+  bool ok = false;
+  EXPECT_DOUBLE_EQ(zfmt::parseAmount("1.234,50", &ok), 1234.5);
+  EXPECT_TRUE(ok);
+  zfmt::parseAmount("12a", &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(zfmt::general(1234.5), "1234,5");
+  EXPECT_EQ(zfmt::general(3), "3");
+  EXPECT_EQ(zfmt::general(0), "0");
+  EXPECT_EQ(zfmt::longDate(QDate(2026, 12, 9)), QString::fromUtf8("9 Aralık 2026 Çarşamba"));
+}
+
+TEST(StatementParsing, PlaceholdersOutsideLiteralsOnly) {
+  QStringList names;
+  const QString s = zdb::positionalStatement(
+      "update Mainsip set x =\"a:b \"\" :c\" Where Tarih =:0 and y = 'it\\'s :d' and z = :Name", &names);
+  EXPECT_EQ(names, QStringList({"0", "name"}));
+  EXPECT_EQ(s, "update Mainsip set x =\"a:b \"\" :c\" Where Tarih =? and y = 'it\\'s :d' and z = ?");
+}
+
+}  // namespace
