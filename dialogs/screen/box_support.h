@@ -1,0 +1,35 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace zdlg {
+
+// Places a top-level window once: centred over an anchor window (or the screen when there is
+// none) on its first showing, and never again, so a window reappears where it was last.
+class FirstShowPlacement {
+ public:
+  void setAnchor(QWidget *anchor) { anchor_ = anchor; }
+  QWidget *anchor() const { return anchor_; }
+  // Call from the window's showEvent; moves the window on the first call only.
+  void place(QWidget *window);
+  bool placed() const { return placed_; }
+
+ private:
+  QPointer<QWidget> anchor_;
+  bool placed_ = false;
+};
+
+// A font of the given face and pixel size; a missing face falls back to the nearest of the hint.
+QFont pixelFont(const QString &family, int pixelSize, QFont::StyleHint hint);
+
+// Message texts carry CR LF line breaks; labels break lines on "\n" only.
+QString displayText(const QString &message);
+
+// A 0xRRGGBB value of zcolour, the button-face marker resolved from the platform palette.
+QColor toQColor(quint32 rgb);
+
+}  // namespace zdlg

@@ -1,0 +1,30 @@
+#pragma once
+#include "dialogs/messenger.h"
+
+class TFormgauge;
+class TFormUyar;
+class TFormYsNo;
+
+// The messenger of the running program: the information box, the yes/no box and the progress
+// window, which the caller creates (in the program's order of screens) and keeps alive.
+class ScreenMessenger : public zdlg::Messenger {
+ public:
+  ScreenMessenger(TFormgauge &gauge, TFormYsNo &yesNo, TFormUyar &information);
+
+  void showInformation() override;
+  void showQuestion() override;
+  void setQuestionLabelColour(quint32 rgb) override;
+  void showPlainMessage(const QString &text) override;
+  void showError(const QString &text) override;
+  void processEvents() override;
+
+  void setOrdersMaximum(int maximum) override;
+  void setLinesMaximum(int maximum) override;
+  void showProgress() override;
+  void closeProgress() override;
+
+ private:
+  TFormgauge &gauge_;
+  TFormYsNo &yesNo_;
+  TFormUyar &information_;
+};
