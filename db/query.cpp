@@ -2,6 +2,7 @@
 
 #include <QSqlError>
 #include <QSqlRecord>
+#include <algorithm>
 #include <cmath>
 
 #include "connection.h"
@@ -151,11 +152,14 @@ void Query::setText(const QString &statement) {
 }
 
 void Query::close() {
+  const bool wasOpen = open_;
   open_ = false;
   rows_.clear();
   names_.clear();
   index_.clear();
   current_ = 0;
+  eof_ = true;
+  if (wasOpen && changed_) changed_();
 }
 
 void Query::setParam(const QString &name, const QVariant &value) { params_.insert(paramKey(name), value); }
@@ -236,27 +240,37 @@ void Query::run(bool wantRows) {
     }
     open_ = true;
     current_ = 0;
+    eof_ = rows_.empty();
   }
   q->finish();
+  if (changed_) changed_();
 }
 
 int Query::recNo() const {
-  if (!open_ || rows_.empty() || current_ >= int(rows_.size())) return 0;
+  if (!open_ || rows_.empty()) return 0;
   return current_ + 1;
 }
 
-void Query::first() { current_ = 0; }
+void Query::first() {
+  current_ = 0;
+  eof_ = rows_.empty();
+}
 
 void Query::next() {
-  if (current_ < int(rows_.size())) ++current_;
+  if (current_ + 1 < int(rows_.size())) {
+    ++current_;
+  } else {
+    eof_ = true;
+  }
 }
 
 void Query::moveTo(int recNo) {
-  if (recNo < 1) recNo = 1;
-  current_ = std::min(recNo - 1, int(rows_.size()));
+  if (rows_.empty()) return;
+  current_ = std::clamp(recNo - 1, 0, int(rows_.size()) - 1);
+  eof_ = false;
 }
 
-bool Query::eof() const { return !open_ || current_ >= int(rows_.size()); }
+bool Query::eof() const { return !open_ || eof_; }
 
 int Query::columnIndex(const QString &name) const {
   const auto it = index_.constFind(name.toLower());
@@ -269,7 +283,7 @@ bool Query::hasField(const QString &name) const { return index_.contains(name.to
 Field Query::field(const QString &name) const {
   if (!open_) throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(name_));
   const int c = columnIndex(name);
-  if (rows_.empty() || current_ >= int(rows_.size())) return Field(names_.at(c), QVariant());
+  if (rows_.empty()) return Field(names_.at(c), QVariant());
   return Field(names_.at(c), rows_[size_t(current_)][size_t(c)]);
 }
 

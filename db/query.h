@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -60,7 +61,8 @@ class Query {
   bool isOpen() const { return open_; }
 
   int recordCount() const { return open_ ? int(rows_.size()) : 0; }
-  // 1-based number of the current row; 0 when closed, empty, or past the last row.
+  // 1-based number of the current row; 0 when closed or empty. Moving past the last row sets
+  // eof and leaves the last row current, as a dataset cursor does.
   int recNo() const;
   void first();
   void next();
@@ -87,6 +89,10 @@ class Query {
   // Columns that a result must carry: opening on a result that lacks one throws DbError.
   void setDeclaredColumns(const QStringList &columns) { declared_ = columns; }
 
+  // Called whenever the component's result changes (opened, closed, executed), so that a data-bound
+  // widget (the lines grid, a chart) can follow the component without anyone pushing data to it.
+  void setChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
+
   int rowsAffected() const { return rowsAffected_; }
   QVariant lastInsertId() const { return lastInsertId_; }
 
@@ -99,13 +105,15 @@ class Query {
   QString text_;
   QHash<QString, QVariant> params_;  // key: lower-case name without ':'
   QStringList declared_;
+  std::function<void()> changed_;
 
   // Result.
   bool open_ = false;
   QStringList names_;
   QHash<QString, int> index_;  // lower-case name -> column
   std::vector<std::vector<QVariant>> rows_;
-  int current_ = 0;  // 0-based; == size when past the end
+  int current_ = 0;  // 0-based, always a valid row while there are rows
+  bool eof_ = true;
   int rowsAffected_ = 0;
   QVariant lastInsertId_;
 

@@ -44,9 +44,12 @@ TEST_F(DataLayer, NavigationAndRowNumbers) {
   EXPECT_EQ(q.recNo(), 3);
   q.next();
   q.next();
+  EXPECT_FALSE(q.eof());
+  q.next();
   EXPECT_TRUE(q.eof());
-  EXPECT_EQ(q.recNo(), 0);  // past the last row there is no current row
+  EXPECT_EQ(q.recNo(), 4);  // past the last row the last row stays current
   q.first();
+  EXPECT_FALSE(q.eof());
   EXPECT_EQ(q.field("ID").asInteger(), 1);
 
   q.setText("select * from zt_values where id = 99");  // replacing the text closes

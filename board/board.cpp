@@ -1,0 +1,97 @@
+#include "board.h"
+
+#include <QSysInfo>
+
+#include "db/db_error.h"
+#include "db/table_columns.h"
+#include "dialogs/dialog_values.h"
+
+namespace zboard {
+
+namespace {
+GridColumn orderColumn(const char *caption, int width, bool vertical) {
+  GridColumn c;
+  c.caption = QString::fromUtf8(caption);
+  c.width = width;
+  c.align = Align::Center;
+  c.verticalHeader = vertical;
+  return c;
+}
+}  // namespace
+
+Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject *parent)
+    : QObject(parent),
+      Connect(connectionName),
+      QueryMainSip(Connect, QStringLiteral("QueryMainSip")),
+      QueryTemp(Connect, QStringLiteral("QueryTemp")),
+      QueryKullanici(Connect, QStringLiteral("QueryKullanici")),
+      QueryKisimYetki(Connect, QStringLiteral("QueryKisimYetki")),
+      QueryStation(Connect, QStringLiteral("QueryStation")),
+      QuerySetup4(Connect, QStringLiteral("QuerySetup4")),
+      QueryMainSipKuryeSirala(Connect, QStringLiteral("QueryMainSipKuryeSirala")),
+      QueryKasaAdi(Connect, QStringLiteral("QueryKasaAdi")),
+      QuerySube(Connect, QStringLiteral("QuerySube")),
+      QueryGrafik(Connect, QStringLiteral("QueryGrafik")),
+      QueryGrafikKapali(Connect, QStringLiteral("QueryGrafikKapali")),
+      QueryLanguage(Connect, QStringLiteral("QueryLanguage")),
+      QueryMusteriTuru(Connect, QStringLiteral("QueryMusteriTuru")),
+      QueryKisimBolum(Connect, QStringLiteral("QueryKisimBolum")),
+      QueryGenhar(Connect, QStringLiteral("QueryGenhar")),
+      QueryStokhar(Connect, QStringLiteral("QueryStokhar")),
+      messenger_(messenger),
+      clock_([] { return QDateTime::currentDateTime(); }),
+      hostName_([] { return localHostName(); }) {
+  QueryTemp.setDeclaredColumns(zdb::tempDeclaredColumns());
+  QueryKisimBolum.setDeclaredColumns(zdb::kisimBolumDeclaredColumns());
+  QueryMusteriTuru.setDeclaredColumns(zdb::cariDeclaredColumns());
+
+  NextGrid1.columns = {orderColumn("Adisyonno", 46, true), orderColumn("Firma Adı", 111, false),
+                       orderColumn("Tutar", 42, false)};
+
+  Timer1.setInterval(100);
+  Timer1.setSingleShot(false);
+  connect(&Timer1, &QTimer::timeout, this, &Board::Timer1Timer);
+  FormCreate();
+}
+
+Board::~Board() = default;
+
+void Board::FormCreate() {
+  SpeedButtonAsagiCaption = QStringLiteral("V");
+  SpeedButtonYukariCaption = QStringLiteral("^");
+  BoardErrorText.clear();
+  emit captionsChanged();
+}
+
+bool Board::runCommand(const std::function<void()> &command) {
+  try {
+    command();
+    return true;
+  } catch (const zdb::DbError &e) {
+    messenger_.showError(zdlg::errorBoxText(e.text()));
+  } catch (const std::exception &e) {
+    messenger_.showError(zdlg::errorBoxText(QString::fromStdString(e.what())));
+  }
+  return false;
+}
+
+void Board::setEnabled(bool on) {
+  if (enabled == on) return;
+  enabled = on;
+  emit enabledChanged(on);
+}
+
+void Board::Timer1Timer() {
+  // A closed query counts as holding no row.
+  if (QueryMainSip.recordCount() > 0) return;
+  setEnabled(true);
+  Timer1.stop();
+}
+
+std::optional<QString> localHostName() {
+  const QString name = QSysInfo::machineHostName();
+  if (name.isEmpty()) return std::nullopt;
+  return name;
+}
+
+}  // namespace zboard

@@ -1,0 +1,140 @@
+#pragma once
+#include <QDate>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "board/board_models.h"
+#include "db/connection.h"
+#include "db/query.h"
+#include "dialogs/messenger.h"
+
+namespace zboard {
+
+// Sign-in results, program-wide: the operator signed in on the keypad.
+struct SignedInUser {
+  QString SignedInUserName;
+  qint64 SignedInUserNo = 0;
+};
+
+// How a showing of the board ended its start-up.
+enum class StartupResult {
+  Ready,            // the board is ready for the operator
+  TerminalRefused,  // this terminal may not close bills: the program ends
+  Failed            // a database error was shown; the board stays as far as it was built
+};
+
+// The headless delivery-order board (`TForm1` without its widgets): owns the connection and every
+// query component, the models of the widgets the logic touches, and the board-wide values. Every
+// command runs on the thread that owns the connection.
+class Board : public QObject {
+  Q_OBJECT
+ public:
+  // Injected seams: the clock and the local host name (nullopt when it cannot be obtained).
+  using Clock = std::function<QDateTime()>;
+  using HostName = std::function<std::optional<QString>()>;
+
+  Board(zdlg::Messenger &messenger, const QString &connectionName = QStringLiteral("Connect"),
+        QObject *parent = nullptr);
+  ~Board() override;
+
+  void setClock(Clock clock) { clock_ = std::move(clock); }
+  void setHostName(HostName hostName) { hostName_ = std::move(hostName); }
+  QDateTime now() const { return clock_(); }
+  zdlg::Messenger &messenger() { return messenger_; }
+
+  // ---- database
+  zdb::Connection Connect;
+  zdb::Query QueryMainSip, QueryTemp, QueryKullanici, QueryKisimYetki, QueryStation, QuerySetup4,
+      QueryMainSipKuryeSirala, QueryKasaAdi, QuerySube, QueryGrafik, QueryGrafikKapali, QueryLanguage,
+      QueryMusteriTuru, QueryKisimBolum, QueryGenhar, QueryStokhar;
+
+  // ---- widget models
+  ListModel ListBox1;  // sections
+  ListModel ListBox2;  // couriers
+  GridModel NextGrid1;
+  SummaryModel Summary;
+  QString Button2Caption;
+  QString Label2Caption = QStringLiteral("Kurye Seçiniz");
+  QDate DTPBugun;  // the working date
+  QString SpeedButtonAsagiCaption, SpeedButtonYukariCaption;
+  bool enabled = true;  // the board takes input
+  QTimer Timer1;        // gives the board back after a closing run
+
+  // ---- program-wide and board-wide values
+  SignedInUser user;
+  QString LocalHostName;
+  QString ReadyOrderFilter;
+  QString HeldOrderClause;
+  QString BoardErrorText;
+  bool BoardInitialised = false;
+  int ClickedRow = 0;
+  int ClickedColumn = 0;
+  QString ClickedOrderNo;
+  std::vector<double> RegisterCounts, RegisterAmounts;
+  int SummaryColumnCount = 0;
+
+  // ---- board creation and start-up
+  void FormCreate();
+  // Runs at every showing; database errors are shown in the error box.
+  StartupResult FormShow();
+
+  // The two courier chart statements (open orders, closed bills); `:0` is the working date.
+  static QString openOrdersChartStatement();
+  static QString closedBillsChartStatement();
+
+  // ---- order listing and holds
+  void LoadCourierOrders();  // throws zdb::DbError
+  // "GÜNCELLE" and a selection in either list: load, then rebuild the summary; errors shown.
+  void Refresh();
+  void selectSection(int index);  // ListBox1 tap: select and refresh
+  void selectCourier(int index);  // ListBox2 tap: select and refresh
+  // "TERK": releases the held orders of the working date; true when the board may close.
+  bool Terk();
+
+  // ---- payment grid and summary
+  void NextGrid1CellClick(int column, int row);
+  void HepsiniSecClick();      // "Tümünü Seç"
+  void TumSecimiIptalClick();  // "Tüm Seçimi İptal Et"
+  void RebuildRegisterSummary();
+
+  // ---- closing run
+  void Button2Click();
+  // The courier shown: ListBox2's item at its item index.
+  QString courierName() const { return ListBox2.selectedText(); }
+
+  // ---- Timer1: gives the board back once the order query holds no row.
+  void Timer1Timer();
+
+  // Runs a command; a database error is shown in the error box and the command abandoned.
+  // Returns false when it failed.
+  bool runCommand(const std::function<void()> &command);
+
+ signals:
+  void gridChanged();
+  void listsChanged();
+  void summaryChanged();
+  void captionsChanged();
+  void enabledChanged(bool enabled);
+  void registerColumnsAdded();
+
+ private:
+  void setEnabled(bool on);
+  // Replaces a chart query's statement, binds the working date and opens it.
+  void openChartQuery(zdb::Query &query, const QString &statement);
+  // Statement condition on the shown courier and section.
+  QString courierSectionCondition() const;
+
+  zdlg::Messenger &messenger_;
+  Clock clock_;
+  HostName hostName_;
+};
+
+// The local computer's host name (nullopt when the platform cannot tell it).
+std::optional<QString> localHostName();
+
+}  // namespace zboard
