@@ -65,14 +65,26 @@ void Board::FormCreate() {
 
 bool Board::runCommand(const std::function<void()> &command) {
   try {
+    // A server that went away since the last command (restart, killed session) is reached again
+    // before this command starts; a transaction never spans commands, so nothing is lost by it.
+    if (connectionLost_ || !Connect.ping()) {
+      Connect.reopen();
+      connectionLost_ = false;
+    }
     command();
     return true;
   } catch (const zdb::DbError &e) {
+    noteFailure();
     messenger_.showError(zdlg::errorBoxText(e.text()));
   } catch (const std::exception &e) {
+    noteFailure();
     messenger_.showError(zdlg::errorBoxText(QString::fromStdString(e.what())));
   }
   return false;
+}
+
+void Board::noteFailure() {
+  if (!Connect.ping()) connectionLost_ = true;
 }
 
 void Board::setEnabled(bool on) {

@@ -111,8 +111,11 @@ class Board : public QObject {
   void Timer1Timer();
 
   // Runs a command; a database error is shown in the error box and the command abandoned.
-  // Returns false when it failed.
+  // Returns false when it failed. A connection lost in an earlier command is opened again first,
+  // with the same parameters; never in the middle of a command.
   bool runCommand(const std::function<void()> &command);
+  // After a failed statement: notes whether the connection itself is gone.
+  void noteFailure();
 
  signals:
   void gridChanged();
@@ -131,6 +134,7 @@ class Board : public QObject {
   QString courierSectionCondition() const;
 
   zdlg::Messenger &messenger_;
+  bool connectionLost_ = false;
   Clock clock_;
   HostName hostName_;
 };

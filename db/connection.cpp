@@ -35,6 +35,7 @@ void Connection::open() {
   db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=10"));
   if (!db.open()) throw DbError(serverErrorText(db.lastError()));
   inTransaction_ = false;
+  ++generation_;
   // The statements quote their literals with double quotes and values are escaped with
   // backslashes: a session with ANSI_QUOTES or NO_BACKSLASH_ESCAPES would misread both.
   QSqlQuery mode(db);

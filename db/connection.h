@@ -34,6 +34,8 @@ class Connection {
 
   QSqlDatabase database() const;
   const QString &name() const { return name_; }
+  // Counts the openings: statements prepared on an earlier opening are prepared again.
+  int generation() const { return generation_; }
 
   // Runs a statement that returns no rows and needs no parameters (session settings,
   // transaction control); throws DbError.
@@ -61,6 +63,7 @@ class Connection {
   QString name_;
   Observer observer_;
   bool inTransaction_ = false;
+  int generation_ = 0;
 };
 
 }  // namespace zdb

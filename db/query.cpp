@@ -188,7 +188,7 @@ void Query::run(bool wantRows) {
     if (!plain.exec(text_)) throw DbError(serverErrorText(plain.lastError()));
     q = &plain;
   } else {
-    if (!prepared_ || preparedText_ != text_) {
+    if (!prepared_ || preparedText_ != text_ || preparedGeneration_ != connection_->generation()) {
       prepared_ = std::make_unique<QSqlQuery>(db);
       prepared_->setForwardOnly(true);
       preparedText_.clear();
@@ -198,6 +198,7 @@ void Query::run(bool wantRows) {
         throw DbError(error);
       }
       preparedText_ = text_;
+      preparedGeneration_ = connection_->generation();
       placeholders_ = names;
     }
     for (int i = 0; i < placeholders_.size(); ++i) {

@@ -120,6 +120,7 @@ class Query {
   // A statement prepared on the server is kept and reused while the text stays the same.
   std::unique_ptr<QSqlQuery> prepared_;
   QString preparedText_;
+  int preparedGeneration_ = -1;
   QStringList placeholders_;  // in order of appearance, lower case
 };
 

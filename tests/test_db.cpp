@@ -43,7 +43,6 @@ TEST_F(DataLayer, NavigationAndRowNumbers) {
   q.next();
   EXPECT_EQ(q.recNo(), 3);
   q.next();
-  q.next();
   EXPECT_FALSE(q.eof());
   q.next();
   EXPECT_TRUE(q.eof());

@@ -153,4 +153,24 @@ TEST_F(OrderListing, AServerErrorEndsTheLoadAndIsShown) {
   EXPECT_EQ(lock(101), 1);
 }
 
+TEST_F(OrderListing, TheNextCommandAfterALostConnectionOpensItAgain) {
+  ztest::addOrder({.no = 101});
+  ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+  listCourier("Ali");
+  ztest::exec(QString("KILL CONNECTION %1;").arg(board->Connect.serverThreadId()));
+  board->Refresh();  // GÜNCELLE works again with the start-up's parameters
+  EXPECT_TRUE(fake.errors.isEmpty()) << fake.errors.join("\n").toStdString();
+  EXPECT_EQ(board->NextGrid1.rowCount(), 1);
+  EXPECT_EQ(lock(101), 1);
+  // A server that cannot be reached is reported, and tried again at the following command.
+  board->Connect.setPort(1);
+  ztest::exec(QString("KILL CONNECTION %1;").arg(board->Connect.serverThreadId()));
+  board->Refresh();
+  EXPECT_EQ(fake.errors.size(), 1);
+  ztest::configure(board->Connect);
+  board->Refresh();
+  EXPECT_EQ(fake.errors.size(), 1);
+  EXPECT_EQ(board->NextGrid1.rowCount(), 1);
+}
+
 }  // namespace
