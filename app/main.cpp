@@ -1,0 +1,64 @@
+// Tahsilmatik: closes the couriers' open delivery orders of a restaurant in its shared database.
+#include <QApplication>
+#include <QDateTime>
+
+#include "board/board.h"
+#include "board/screen/paket_islemleri.h"
+#include "dialogs/screen/form_uyari.h"
+#include "dialogs/screen/form_yes_no.h"
+#include "dialogs/screen/screen_messenger.h"
+#include "dialogs/screen/unit_gauge.h"
+#include "signin/screen/key_pad.h"
+
+namespace {
+
+// The board needs its messenger when it is created, but the boxes that carry the messages are
+// created after it (the screens come into being in a fixed order); this hands the calls on once
+// they exist.
+class LateMessenger : public zdlg::Messenger {
+ public:
+  zdlg::Messenger *target = nullptr;
+  void showInformation() override { target->showInformation(); }
+  void showQuestion() override { target->showQuestion(); }
+  void setQuestionLabelColour(quint32 rgb) override { target->setQuestionLabelColour(rgb); }
+  void showPlainMessage(const QString &text) override { target->showPlainMessage(text); }
+  void showError(const QString &text) override { target->showError(text); }
+  void processEvents() override { target->processEvents(); }
+  void setOrdersMaximum(int maximum) override { target->setOrdersMaximum(maximum); }
+  void setLinesMaximum(int maximum) override { target->setLinesMaximum(maximum); }
+  void showProgress() override { target->showProgress(); }
+  void closeProgress() override { target->closeProgress(); }
+};
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tahsilmatik"));
+  // The program ends when the keypad closes, not when some other window happens to be the last.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  LateMessenger messenger;
+  zboard::Board board(messenger);
+  board.setClock([] { return QDateTime::currentDateTime(); });
+  board.setHostName(zboard::localHostName);
+
+  // The five screens, in this order; the keypad is the main window.
+  TFormKeyPad keypad(board);
+  TForm1 form1(board);
+  TFormgauge gauge;
+  TFormYsNo yesNo;
+  TFormUyar information;
+
+  ScreenMessenger screens(gauge, yesNo, information);
+  messenger.target = &screens;
+  gauge.setRowSources([&board] { return board.QueryMainSip.recNo(); },
+                      [&board] { return board.QueryTemp.recNo(); });
+  yesNo.setAnchor(&keypad);
+  information.setAnchor(&keypad);
+  keypad.setShowBoard([&form1] { form1.exec(); });
+  QObject::connect(&keypad, &TFormKeyPad::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+
+  keypad.show();
+  return app.exec();
+}
