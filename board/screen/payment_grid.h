@@ -1,0 +1,83 @@
+#pragma once
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <vector>
+
+#include "board/board_models.h"
+
+namespace zboard {
+
+// The headless payment grid as a Qt table model. It reads the grid in place; refresh() tells the
+// view what changed without resetting it, so the selection and the scroll positions survive a
+// change of marks or a reload.
+class PaymentGridModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  static constexpr int VerticalHeaderRole = Qt::UserRole + 1;
+
+  explicit PaymentGridModel(const GridModel &grid, QObject *parent = nullptr);
+  void refresh();
+
+  int rowCount(const QModelIndex &parent = {}) const override;
+  int columnCount(const QModelIndex &parent = {}) const override;
+  QVariant data(const QModelIndex &index, int role) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
+
+ private:
+  const GridModel &grid_;
+  int rows_ = 0;
+  int columns_ = 0;
+};
+
+// Header of the payment grid: the column header paints its own colour and writes the caption
+// vertically where the column asks for it; the row header is a row indicator.
+class PaymentGridHeader : public QHeaderView {
+  Q_OBJECT
+
+ public:
+  PaymentGridHeader(Qt::Orientation orientation, QWidget *parent = nullptr);
+
+ protected:
+  void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+};
+
+// Cells: own background colour, grid lines, the selected row blended over the colour.
+class PaymentGridDelegate : public QStyledItemDelegate {
+  Q_OBJECT
+
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
+
+// NextGrid1. Sorting and moving rows are not offered: the closing run relies on grid row r
+// being the (r+1)-th listed order.
+class PaymentGrid : public QTableView {
+  Q_OBJECT
+
+ public:
+  static constexpr int HeaderHeight = 120;
+  static constexpr int RowHeight = 30;
+
+  PaymentGrid(const GridModel &grid, QWidget *parent = nullptr);
+  PaymentGridModel *gridModel() const { return model_; }
+  // Follows the headless grid: shape, texts, colours, column widths.
+  void refresh();
+  // The grid's own scroll positions: pixels horizontally, rows vertically, kept in range.
+  void scrollHorizontallyBy(int pixels);
+  void scrollRowsBy(int rows);
+
+ protected:
+  void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+
+ private:
+  const GridModel &grid_;
+  PaymentGridModel *model_;
+  std::vector<int> appliedWidths_;
+};
+
+}  // namespace zboard
