@@ -1,0 +1,72 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+namespace zdb {
+class Query;
+}
+
+// The two records a closing run writes for a closed order: the closed bill (one Genhar row) and
+// its stock movements (one Stokhar row per order line). Values are bound as typed parameters on
+// statements whose text never changes, so each is prepared once and reused.
+namespace zboard {
+
+// What every record of one closing run shares.
+struct ClosingRunValues {
+  QDateTime ClosingWorkDate;   // setup.ISLEMTARIHI, read at the start of the run
+  QDateTime ClosingStartTime;  // the clock right after the entry checks
+  QString operatorName;        // SignedInUserName: closes the bill
+  qint64 operatorNo = 0;       // SignedInUserNo
+  QString courier;             // the courier whose orders are closed
+  std::function<QDateTime()> clock;  // read while each statement is bound
+};
+
+// The current rows the closed bill is made of.
+struct BillSources {
+  const zdb::Query &order;     // QueryMainSip
+  const zdb::Query &kasa;      // QueryKasaAdi: the register chosen in the grid
+  const zdb::Query &section;   // QueryKisimBolum
+  const zdb::Query &customer;  // QueryMusteriTuru
+  const zdb::Query &station;   // QueryStation: this terminal
+};
+
+// The current rows a stock movement is made of.
+struct LineSources {
+  const zdb::Query &line;    // QueryTemp
+  const zdb::Query &order;   // QueryMainSip
+  const zdb::Query &kasa;    // QueryKasaAdi
+  const zdb::Query &branch;  // QuerySube
+};
+
+// "INSERT INTO Genhar (GENHARNO, ...) VALUES (:GENHARNO, ...)" over the 85 closed-bill columns.
+const QString &genharInsertText();
+// "INSERT INTO Stokhar (GENHARNO, ...) VALUES (:GENHARNO, ...)" over the 52 stock columns.
+const QString &stokharInsertText();
+
+class ClosingRecords {
+ public:
+  explicit ClosingRecords(ClosingRunValues values) : run_(std::move(values)) {}
+
+  // Inserts the order's closed bill through `genhar` and returns the number the server gave
+  // this very insert (not the table's highest number, which another terminal may own).
+  // Throws zdb::DbError.
+  QVariant writeClosedBill(zdb::Query &genhar, const BillSources &sources);
+
+  // A new order's lines start without a sales point.
+  void beginOrderLines() { CarriedSalesPoint.clear(); }
+  // Inserts the stock movement of the current line of `sources.line` through `stokhar`.
+  // Throws zdb::DbError.
+  void writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &sources);
+
+  const ClosingRunValues &values() const { return run_; }
+
+  // A line without a sales point takes the last one seen on an earlier line of the same order.
+  QString CarriedSalesPoint;
+
+ private:
+  ClosingRunValues run_;
+};
+
+}  // namespace zboard

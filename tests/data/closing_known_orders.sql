@@ -1,0 +1,30 @@
+-- Two orders of courier Ali with every column the closing run copies. Order 501 has a customer
+-- and a section row and four lines whose sales points are Bar, none (NULL), Mutfak, none ('');
+-- order 502 has neither customer nor section row, NULL copies and lines that start without a
+-- sales point.
+INSERT INTO cari (CARINO, ADI, MUSTERITIPI) VALUES (77, 'Ayşe', 'VIP');
+INSERT INTO kisimbolum (NO, Kisim) VALUES (4, 'Paket Servis');
+INSERT INTO mainsip (ADISYONNO, FIRMAISMI, TUTAR, SEVKYAPANISMI, Kisim, Tarih, lockdurum, AdisyonYazdimi,
+  PaketciDurum, KisiSayisi, CariNo, kisimBolumNo, MasaNo, Durum, ISKORAN, ISKTUTAR, KDVDAHILHARIC, KDVTUTAR,
+  DURUM1, HESABAYAZDIMI, PRICEMALIYET, PRICEMALIYETYUZDE, PRICEKAR, PRICENET, STOKHARISLE, ISKONTOSUZTOPLAM,
+  SERVISTUTARI, SERVISKDVTUTARI, IADELER, SERVISUCRETIINDIRIMI, TUTARKDVSIZ, TELEFON1, YUVARLAMALAR,
+  ADISYONYAZADET, A_EMIRSAATI)
+  VALUES (501, 'Ayşe "Yılmaz"', 1234.5, 'Ali', 'Paket Servis', '2026-12-09', 0, 1, 0, 3, 77, 4, '12', 2, 5,
+  61.73, 1, 91.44, 3, 0, 400.25, 32.5, 834.25, 1143.06, 1, 1296.23, 15, 1.2, 0.5, 2.5, 1143.07,
+  '0532 111 22 33', 0.01, 2, '2026-12-09 13:05:00');
+INSERT INTO mainsip (ADISYONNO, FIRMAISMI, TUTAR, SEVKYAPANISMI, Kisim, Tarih, lockdurum, AdisyonYazdimi,
+  CariNo, kisimBolumNo, MasaNo)
+  VALUES (502, 'Kapıda Ödeme', 20, 'Ali', 'Paket Servis', '2026-12-09', 0, 1, 999, 99, NULL);
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, GRUPADI, ADET, ACIKLAMA, KDVTUTAR, FIYAT, TUTARKDVSIZ, BIRIM,
+  PORSIYON, DEPOADI, HAMSTOKGRUP, HAMGRUP, HAMANAGRUP, SATISNOKTASI, ISKORAN, ISKTUTAR, MASAISMI, HAMSTOKNO,
+  DEPOGELIRNOKTASINDAN, SATISSTOKKONTROLUYAP, GARSON, URUNTASINDI, TASIYAN)
+  VALUES (1, 501, 'Lahmacun', 'Pide', 2, 'acısız', 14.4, 90, 166.67, 'Adet', 1.5, 'Ana Depo', 'Hamur', 'Un',
+  'Kuru', 'Bar', 10, 18, 'Paket', 3001, 'E', 'H', 'Mehmet', 0, 'Kemal');
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON, SATISNOKTASI)
+  VALUES (2, 501, 'Ayran', 3, 10, 1, NULL);
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON, SATISNOKTASI)
+  VALUES (3, 501, 'Künefe', 1, 120, 1, 'Mutfak');
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON, SATISNOKTASI)
+  VALUES (4, 501, 'Su', 2, 5, 1, '');
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, SATISNOKTASI) VALUES (1, 502, 'Kola', NULL);
+INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, SATISNOKTASI) VALUES (2, 502, 'Çay', 'Paket');

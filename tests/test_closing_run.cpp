@@ -1,0 +1,551 @@
+// The closing run: entry checks, the two questions, the walk over the grid and the end
+// statements, and its all-or-nothing behaviour under faults and a second terminal.
+// Orders are described with designated initializers that leave the other fields at their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <memory>
+
+#include "board_fixture.h"
+#include "dialogs/colours.h"
+
+namespace {
+
+QString utf(const char *s) { return QString::fromUtf8(s); }
+
+const char *kChangedElsewhere =
+    "Bu adisyonlar başka bir terminalde değiştirilmiş veya kapatılmış. Hiçbir hesap tahsil edilmedi. "
+    "Lütfen Güncelle Butonuna Tıklayınız";
+
+void adminExec(const QString &sql) {
+  QSqlQuery q(ztest::admin());
+  if (!q.exec(sql)) ADD_FAILURE() << q.lastError().text().toStdString() << "\nin: " << sql.toStdString();
+}
+
+bool isWrite(const QString &statement) {
+  const QString s = statement.trimmed();
+  return !s.startsWith("select", Qt::CaseInsensitive) && !s.startsWith("show", Qt::CaseInsensitive);
+}
+
+QString success(const QString &count, const QString &amount) {
+  return utf("Ali Adına Kayıtlı ") + count + " Adet " + amount + utf(" Tutarındaki Hesap \r\n>>> Başarı İle Tahsil edilmiştir");
+}
+
+class ClosingRun : public ztest::BoardTest {
+ protected:
+  void SetUp() override {
+    BoardTest::SetUp();
+    ztest::seedRestaurant(4);
+  }
+
+  // Ali's orders in the grid, every one marked for the default register.
+  void listOrders(const std::vector<ztest::OrderSpec> &orders) {
+    for (const ztest::OrderSpec &o : orders) ztest::addOrder(o);
+    ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+    listCourier("Ali");
+    ASSERT_EQ(board->NextGrid1.rowCount(), int(orders.size()));
+    takeStatements();
+  }
+
+  void confirmAndRun() {
+    fake.answer(1);
+    fake.answer(1);
+    board->Button2Click();
+  }
+
+  void expectBoardGivenBack() {
+    EXPECT_TRUE(board->enabled);
+    EXPECT_FALSE(fake.progressShown);
+    EXPECT_FALSE(board->Timer1.isActive());
+  }
+
+  static int lock(int order) {
+    return ztest::scalar(QString("SELECT lockdurum FROM mainsip WHERE adisyonno = %1").arg(order)).toInt();
+  }
+  static int bills(int order) { return ztest::count(QString("SELECT * FROM genhar WHERE ADISYONNO = %1").arg(order)); }
+  static int stockRows(int order) {
+    return ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = %1").arg(order));
+  }
+  static int openLines(int order) { return ztest::count(QString("SELECT * FROM temp WHERE ADISYONNO = %1").arg(order)); }
+  static bool isOpen(int order) { return ztest::count(QString("SELECT * FROM mainsip WHERE ADISYONNO = %1").arg(order)) == 1; }
+
+  bool rowIsGrey(int row) const {
+    for (const zboard::GridCell &cell : board->NextGrid1.rows.at(size_t(row)))
+      if (cell.colour != zcolour::BtnFace) return false;
+    return true;
+  }
+
+  // Nothing of a run is left: no bills or lines, every order open and still held by the board.
+  void expectNothingWritten(const std::vector<int> &orders, const QString &clauseBefore) {
+    EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+    EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 0);
+    for (int o : orders) {
+      EXPECT_TRUE(isOpen(o)) << o;
+      EXPECT_GT(openLines(o), 0) << o;
+      EXPECT_EQ(lock(o), 1) << o;
+    }
+    EXPECT_EQ(board->HeldOrderClause, clauseBefore);
+  }
+};
+
+// ------------------------------------------------------------------ refusals and questions
+
+TEST_F(ClosingRun, EntryChecksEndTheRunSilently) {
+  listOrders({{.no = 101}, {.no = 102}});
+  fake.answer(1);
+  fake.answer(1);
+  auto expectRefusedSilently = [&](const char *why) {
+    board->Button2Click();
+    EXPECT_TRUE(fake.questions.isEmpty()) << why;
+    EXPECT_TRUE(fake.informations.isEmpty()) << why;
+    EXPECT_TRUE(takeStatements().isEmpty()) << why;
+    EXPECT_FALSE(fake.progressShown) << why;
+  };
+
+  // Nothing marked: the summary's total count is "0".
+  board->NextGrid1CellClick(3, 0);
+  board->NextGrid1CellClick(3, 1);
+  ASSERT_EQ(board->Summary.Label7.caption, "0");
+  takeStatements();
+  expectRefusedSilently("Label7 0");
+  board->NextGrid1CellClick(3, 0);
+  board->NextGrid1CellClick(3, 1);
+  ASSERT_EQ(board->Summary.Label7.caption, "2");
+  takeStatements();
+
+  const QStringList couriers = board->ListBox2.items;
+  board->ListBox2.items.clear();
+  expectRefusedSilently("no courier");
+  board->ListBox2.items = couriers;
+
+  const QString clause = board->HeldOrderClause;
+  board->HeldOrderClause.clear();
+  expectRefusedSilently("nothing held");
+  board->HeldOrderClause = clause;
+
+  board->QueryMainSip.close();
+  expectRefusedSilently("no listed order");
+
+  EXPECT_EQ(fake.answers.size(), 2u);  // no question consumed an answer
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip"), 2);
+}
+
+TEST_F(ClosingRun, ListingWarningShowsOnlyTheHataMessage) {
+  ztest::addOrder({.no = 101, .lines = 0});
+  ztest::addOrder({.no = 102});
+  ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+  listCourier("Ali");
+  ASSERT_FALSE(board->BoardErrorText.isEmpty());
+  fake.informations.clear();
+  takeStatements();
+
+  confirmAndRun();
+  EXPECT_EQ(fake.informations,
+            QStringList({utf("Hata: 101 Nolu Adisyona Ait ürün listelenemedi  ? Lütfen Güncelle Butonuna Tıklayınız")}));
+  EXPECT_TRUE(fake.questions.isEmpty());
+  EXPECT_TRUE(takeStatements().isEmpty());
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+}
+
+TEST_F(ClosingRun, HayirToEitherQuestionWritesNothing) {
+  listOrders({{.no = 101, .amount = 1234.5}, {.no = 102, .amount = 10}});
+  const QString clause = board->HeldOrderClause;
+  const QString question =
+      utf("Ali Adına Kayıtlı 2 Adet 1.244,50 Tutarındaki Hesabı \r\n tahsil ediyorsunuz..!!!");
+
+  fake.answer(0);
+  board->Button2Click();
+  EXPECT_EQ(fake.questions, QStringList({"Dikkat 1; " + question}));
+  EXPECT_EQ(fake.questionColoursShown, QList<quint32>({0xFF0080}));
+  EXPECT_EQ(fake.questionColour, zcolour::Lime);
+  EXPECT_EQ(takeStatements(), QStringList({"SELECT * FROM setup ISLEMTARIHI"}));
+
+  fake.events.clear();
+  fake.answer(1);
+  fake.answer(0);
+  board->Button2Click();
+  // Each question in its own colour, the label set back to lime after each.
+  EXPECT_EQ(fake.events.join("|").toLower(),
+            QStringList({"colour:FF0080", "question:Dikkat 1; " + question, "colour:00FF00", "colour:FF0000",
+                         "question:Dikkat 2; " + question, "colour:00FF00"})
+                .join("|")
+                .toLower());
+  const QStringList sent = takeStatements();
+  EXPECT_EQ(sent, QStringList({"SELECT * FROM setup ISLEMTARIHI"}));
+
+  EXPECT_TRUE(fake.informations.isEmpty());
+  EXPECT_FALSE(fake.progressShown);
+  EXPECT_TRUE(board->enabled);
+  EXPECT_EQ(board->NextGrid1.cell(3, 0).colour, zcolour::Lime);  // the rows were not walked
+  expectNothingWritten({101, 102}, clause);
+}
+
+// ------------------------------------------------------------------ the run as specified
+
+TEST_F(ClosingRun, AllMarkedOrdersAreClosedAndRemoved) {
+  listOrders({{.no = 101, .amount = 1234.5, .lines = 2}, {.no = 102, .amount = 20, .lines = 1},
+              {.no = 103, .amount = 30, .lines = 3}});
+  // The rows turn grey one by one while the run goes on.
+  std::vector<std::vector<bool>> greyRows;
+  fake.onProcessEvents = [&] {
+    std::vector<bool> grey;
+    for (int r = 0; r < board->NextGrid1.rowCount(); ++r) grey.push_back(rowIsGrey(r));
+    greyRows.push_back(grey);
+  };
+  bool enabledAtMessage = false;
+  fake.onInformation = [&] { enabledAtMessage = board->enabled && !fake.progressShown; };
+
+  confirmAndRun();
+
+  EXPECT_TRUE(fake.errors.isEmpty()) << fake.errors.join("\n").toStdString();
+  EXPECT_EQ(fake.informations, QStringList({success("3", "1.284,50")}));
+  EXPECT_TRUE(enabledAtMessage);
+  ASSERT_FALSE(greyRows.empty());
+  EXPECT_EQ(greyRows.front(), std::vector<bool>({false, false, false}));
+  EXPECT_NE(std::find(greyRows.begin(), greyRows.end(), std::vector<bool>({true, false, false})), greyRows.end());
+  EXPECT_EQ(greyRows.back(), std::vector<bool>({true, true, true}));
+
+  const QStringList sent = takeStatements();
+  const QString clause = " Adisyonno = 101 or  Adisyonno = 102 or  Adisyonno = 103 ";
+  const qsizetype begin = sent.indexOf("START TRANSACTION");
+  const qsizetype deleteTemp = sent.indexOf("delete From temp Where " + clause);
+  const qsizetype deleteMainSip = sent.indexOf("delete From mainsip Where " + clause);
+  const qsizetype commit = sent.indexOf("COMMIT");
+  ASSERT_GE(begin, 0);
+  ASSERT_GT(deleteTemp, begin);
+  EXPECT_EQ(deleteMainSip, deleteTemp + 1);
+  EXPECT_EQ(commit, deleteMainSip + 1);  // all marked: no release statement
+  for (qsizetype i = 0; i < begin; ++i) EXPECT_FALSE(isWrite(sent[i])) << sent[i].toStdString();
+  EXPECT_TRUE(sent.contains(utf("Select*From Kasa Where KasaAdi = \"Nakit\"")));
+  EXPECT_TRUE(sent.contains("Select * From Temp Where Adisyonno =\"102\""));
+  EXPECT_TRUE(sent.contains("select * from cari Where Carino = \"5\""));
+  EXPECT_TRUE(sent.contains("select*from KisimBolum Where No = \"2\""));
+  EXPECT_EQ(sent.filter("INSERT INTO Genhar (GENHARNO, KISIMBOLUMNO, MASANO, KISISAYISI, TUTAR, DOVIZTIPI, ").size(), 3);
+  EXPECT_EQ(sent.filter("INSERT INTO Stokhar (GENHARNO, ADISYONNO, PRN_NO, STOKADI, ").size(), 6);
+  EXPECT_TRUE(sent.filter("update Mainsip set lockdurum =\"0\" where").isEmpty());
+
+  for (int o : {101, 102, 103}) {
+    EXPECT_EQ(bills(o), 1) << o;
+    EXPECT_FALSE(isOpen(o)) << o;
+    EXPECT_EQ(openLines(o), 0) << o;
+  }
+  EXPECT_EQ(stockRows(101) + stockRows(102) + stockRows(103), 6);
+
+  // Progress: orders bar set once, lines bar per order.
+  EXPECT_EQ(fake.ordersMaximum, 3);
+  EXPECT_EQ(fake.events.filter("lines:"), QStringList({"lines:2", "lines:1", "lines:3"}));
+  // The reload found nothing left for the courier.
+  expectBoardGivenBack();
+  EXPECT_TRUE(board->HeldOrderClause.isEmpty());
+  EXPECT_EQ(board->NextGrid1.rowCount(), 0);
+  EXPECT_EQ(board->Summary.Label7.caption, "0");
+}
+
+TEST_F(ClosingRun, UnmarkedOrdersAreReleasedAndStayOpen) {
+  listOrders({{.no = 101, .amount = 10}, {.no = 102, .amount = 20}, {.no = 103, .amount = 30},
+              {.no = 104, .amount = 40}});
+  board->NextGrid1CellClick(3, 1);
+  board->NextGrid1CellClick(3, 3);
+  ASSERT_EQ(board->Summary.Label7.caption, "2");
+  takeStatements();
+  std::vector<int> locksAtMessage;
+  bool allGreyAtMessage = false;
+  fake.onInformation = [&] {
+    locksAtMessage = {lock(102), lock(104)};
+    allGreyAtMessage = rowIsGrey(0) && rowIsGrey(1) && rowIsGrey(2) && rowIsGrey(3);
+  };
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.informations, QStringList({success("2", "40,00")}));
+  const QStringList sent = takeStatements();
+  EXPECT_TRUE(sent.contains("delete From mainsip Where  Adisyonno = 101 or  Adisyonno = 103 "));
+  EXPECT_TRUE(sent.contains("update Mainsip set lockdurum =\"0\" where adisyonno in (102, 104)"));
+  EXPECT_EQ(locksAtMessage, std::vector<int>({0, 0}));
+  EXPECT_TRUE(allGreyAtMessage);  // unmarked rows are walked too
+  EXPECT_EQ(bills(101), 1);
+  EXPECT_EQ(bills(103), 1);
+  EXPECT_EQ(bills(102) + bills(104), 0);
+  EXPECT_TRUE(isOpen(102) && isOpen(104));
+  EXPECT_EQ(openLines(102), 2);
+  EXPECT_EQ(openLines(104), 2);
+  // The reload lists the released orders as this board's own, without a warning.
+  EXPECT_TRUE(board->BoardErrorText.isEmpty());
+  EXPECT_EQ(board->HeldOrderClause, " Adisyonno =\"102\" or Adisyonno =\"104\"");
+  EXPECT_EQ(board->NextGrid1.rowCount(), 2);
+  expectBoardGivenBack();
+}
+
+TEST_F(ClosingRun, RightmostMarkDecidesTheRegister) {
+  listOrders({{.no = 101}, {.no = 102}});
+  board->NextGrid1.cell(5, 0).text = "Ok";  // row 0: "Ok" under Nakit and under Yemek Kartı
+  board->NextGrid1CellClick(4, 1);          // row 1: Kredi Kartı
+  ASSERT_EQ(board->Summary.Label7.caption, "3");  // the summary counts every mark
+  takeStatements();
+
+  confirmAndRun();
+
+  const QStringList sent = takeStatements();
+  EXPECT_EQ(sent.filter("Select*From Kasa").mid(0, 3),
+            QStringList({utf("Select*From Kasa Where KasaAdi = \"Nakit\""),
+                         utf("Select*From Kasa Where KasaAdi = \"Yemek Kartı\""),
+                         utf("Select*From Kasa Where KasaAdi = \"Kredi Kartı\"")}));
+  EXPECT_EQ(bills(101), 1);
+  EXPECT_EQ(fake.informations, QStringList({success("2", "20,00")}));  // two bills, not three
+  EXPECT_EQ(ztest::scalar("SELECT KAPATIPISMI FROM genhar WHERE ADISYONNO = 101").toString(), utf("Yemek Kartı"));
+  EXPECT_EQ(ztest::scalar("SELECT KASANO FROM genhar WHERE ADISYONNO = 101").toInt(), 3);
+  EXPECT_EQ(ztest::scalar("SELECT KAPATIPISMI FROM genhar WHERE ADISYONNO = 102").toString(), utf("Kredi Kartı"));
+  EXPECT_EQ(ztest::scalar("SELECT KAPATIPISMI FROM stokhar WHERE ADISYONNO = 101 LIMIT 1").toString(), utf("Yemek Kartı"));
+}
+
+TEST_F(ClosingRun, MarkedOrderWithoutLinesIsClosedWithoutStockRows) {
+  listOrders({{.no = 101, .lines = 2}, {.no = 102, .lines = 1}});
+  ztest::exec("DELETE FROM temp WHERE ADISYONNO = 102;");  // its lines went after the listing
+
+  confirmAndRun();
+
+  EXPECT_TRUE(fake.errors.isEmpty()) << fake.errors.join("\n").toStdString();
+  EXPECT_EQ(fake.informations.size(), 1);
+  EXPECT_EQ(bills(102), 1);
+  EXPECT_EQ(stockRows(102), 0);
+  EXPECT_FALSE(isOpen(102));
+  EXPECT_EQ(stockRows(101), 2);
+  EXPECT_FALSE(isOpen(101));
+}
+
+TEST_F(ClosingRun, EachStatementIsPreparedOncePerRun) {
+  std::vector<ztest::OrderSpec> orders;
+  for (int no = 101; no <= 105; ++no) orders.push_back({.no = no, .lines = 3});
+  listOrders(orders);
+  auto prepares = [&] {
+    QSqlQuery q(board->Connect.database());
+    if (!q.exec("SHOW SESSION STATUS LIKE 'Com_stmt_prepare'") || !q.next()) ADD_FAILURE() << "status";
+    return q.value(1).toInt();
+  };
+  const int before = prepares();
+  int during = -1;
+  fake.onInformation = [&] { during = prepares() - before; };  // before the reload prepares its own
+
+  confirmAndRun();
+
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 15);
+  EXPECT_EQ(during, 2);  // the bill insert and the line insert, whatever the number of rows
+}
+
+// ------------------------------------------------------------------ faults
+
+TEST_F(ClosingRun, RejectedStockLineGivesUpOnlyItsOrder) {
+  listOrders({{.no = 101, .amount = 10}, {.no = 102, .amount = 20}, {.no = 103, .amount = 1234.5}});
+  adminExec(utf("CREATE TRIGGER zt_stok BEFORE INSERT ON stokhar FOR EACH ROW BEGIN "
+                "IF NEW.STOKADI = 'Ürün 102-2' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Stok karti kilitli'; "
+                "END IF; END"));
+  int lockAtMessage = -1;
+  fake.onInformation = [&] { lockAtMessage = lock(102); };
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList({"Stok karti kilitli."}));
+  // Only what was really closed is claimed.
+  EXPECT_EQ(fake.informations, QStringList({success("2", "1.244,50")}));
+  EXPECT_EQ(bills(101), 1);
+  EXPECT_EQ(bills(103), 1);
+  EXPECT_EQ(bills(102), 0);
+  EXPECT_EQ(stockRows(102), 0);  // its first line went with the order
+  EXPECT_TRUE(isOpen(102));
+  EXPECT_EQ(openLines(102), 2);
+  EXPECT_FALSE(isOpen(101) || isOpen(103));
+  EXPECT_TRUE(takeStatements().contains("update Mainsip set lockdurum =\"0\" where adisyonno in (102)"));
+  EXPECT_EQ(lockAtMessage, 0);
+  EXPECT_EQ(board->HeldOrderClause, "Adisyonno =\"102\"");
+  EXPECT_TRUE(board->BoardErrorText.isEmpty());
+  expectBoardGivenBack();
+}
+
+TEST_F(ClosingRun, WhenEveryOrderIsGivenUpNothingIsClaimed) {
+  listOrders({{.no = 101}, {.no = 102}});
+  adminExec("CREATE TRIGGER zt_stok BEFORE INSERT ON stokhar FOR EACH ROW "
+            "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Depo kapali'");
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList({"Depo kapali.", "Depo kapali."}));
+  EXPECT_TRUE(fake.informations.isEmpty());
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+  EXPECT_TRUE(isOpen(101) && isOpen(102));
+  EXPECT_TRUE(takeStatements().contains("update Mainsip set lockdurum =\"0\" where adisyonno in (101, 102)"));
+  EXPECT_TRUE(board->BoardErrorText.isEmpty());  // listed again as this board's own
+  EXPECT_EQ(board->NextGrid1.rowCount(), 2);
+  expectBoardGivenBack();
+}
+
+TEST_F(ClosingRun, RejectedBillRollsTheWholeRunBack) {
+  listOrders({{.no = 101}, {.no = 102}, {.no = 103}});
+  const QString clause = board->HeldOrderClause;
+  adminExec(utf("CREATE TRIGGER zt_bill BEFORE INSERT ON genhar FOR EACH ROW BEGIN "
+                "IF NEW.ADISYONNO = 103 THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Kapanis reddedildi'; "
+                "END IF; END"));
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList({"Kapanis reddedildi."}));
+  EXPECT_TRUE(fake.informations.isEmpty());
+  expectNothingWritten({101, 102, 103}, clause);
+  expectBoardGivenBack();
+
+  // The same listing can be closed once the fault is gone.
+  adminExec("DROP TRIGGER zt_bill");
+  confirmAndRun();
+  EXPECT_EQ(fake.informations.size(), 1);
+  for (int o : {101, 102, 103}) EXPECT_EQ(bills(o), 1) << o;
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 6);
+}
+
+TEST_F(ClosingRun, KilledConnectionLeavesNothingHalfWritten) {
+  listOrders({{.no = 101}, {.no = 102}, {.no = 103}});
+  const QString clause = board->HeldOrderClause;
+  const qint64 session = board->Connect.serverThreadId();
+  takeStatements();
+  // After the first order is fully written (start, two lines, the order).
+  fake.onProcessEvents = [&] {
+    if (fake.processed == 4) adminExec(QString("KILL CONNECTION %1").arg(session));
+  };
+
+  confirmAndRun();
+  fake.onProcessEvents = nullptr;
+
+  EXPECT_EQ(fake.errors.size(), 1);
+  EXPECT_TRUE(fake.informations.isEmpty());
+  expectNothingWritten({101, 102, 103}, clause);
+  expectBoardGivenBack();
+
+  // The board works on: a refresh lists the same orders as its own and they close once.
+  board->Refresh();
+  EXPECT_EQ(fake.errors.size(), 1) << fake.errors.join("\n").toStdString();
+  EXPECT_TRUE(board->BoardErrorText.isEmpty());
+  ASSERT_EQ(board->NextGrid1.rowCount(), 3);
+  confirmAndRun();
+  EXPECT_EQ(fake.errors.size(), 1) << fake.errors.join("\n").toStdString();
+  for (int o : {101, 102, 103}) EXPECT_EQ(bills(o), 1) << o;
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip"), 0);
+}
+
+TEST_F(ClosingRun, LinesAddedElsewhereDuringTheRunRollItBack) {
+  listOrders({{.no = 101}, {.no = 102}});
+  const QString clause = board->HeldOrderClause;
+  fake.onProcessEvents = [&] {
+    if (fake.processed == 2) adminExec("INSERT INTO temp (ADISYONNO, STOKADI) VALUES (101, 'Sonradan')");
+  };
+
+  confirmAndRun();
+
+  // Deleting 101's lines would remove one that has no stock row.
+  EXPECT_EQ(fake.informations, QStringList({utf(kChangedElsewhere)}));
+  EXPECT_TRUE(fake.errors.isEmpty());
+  EXPECT_EQ(openLines(101), 3);
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 0);
+  EXPECT_TRUE(isOpen(101) && isOpen(102));
+  EXPECT_EQ(board->HeldOrderClause, clause);
+  expectBoardGivenBack();
+}
+
+// ------------------------------------------------------------------ two terminals
+
+class TwoTerminals : public ClosingRun {
+ protected:
+  void SetUp() override {
+    ClosingRun::SetUp();
+    for (int no : {101, 102, 103}) ztest::addOrder({.no = no});
+    ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+    listCourier("Ali");
+    // The second terminal finds the orders free (the hold is advisory) and lists them too.
+    ztest::exec("UPDATE mainsip SET lockdurum = 0;");
+    other = std::make_unique<zboard::Board>(otherFake, "Connect2");
+    ztest::configure(other->Connect);
+    other->Connect.open();
+    other->setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+    other->setClock([] { return QDateTime(ztest::workDate(), QTime(14, 31)); });
+    other->ListBox1.items = QStringList({"Paket Servis"});
+    other->user.SignedInUserName = "KASA2";
+    other->user.SignedInUserNo = 8;
+    ASSERT_EQ(other->FormShow(), zboard::StartupResult::Ready);
+    other->selectCourier(int(other->ListBox2.items.indexOf("Ali")));
+    ASSERT_TRUE(other->BoardErrorText.isEmpty());
+    ASSERT_EQ(other->NextGrid1.rowCount(), 3);
+    takeStatements();
+  }
+  void TearDown() override {
+    other.reset();
+    ClosingRun::TearDown();
+  }
+  void otherCloses() {
+    otherFake.answer(1);
+    otherFake.answer(1);
+    other->Button2Click();
+  }
+  static void expectEachOrderClosedOnce() {
+    EXPECT_EQ(ztest::count("SELECT ADISYONNO FROM genhar GROUP BY ADISYONNO HAVING COUNT(*) > 1"), 0);
+    EXPECT_EQ(ztest::count("SELECT ADISYONNO, COUNT(*) FROM stokhar GROUP BY ADISYONNO, STOKADI HAVING COUNT(*) > 1"), 0);
+    EXPECT_EQ(ztest::count("SELECT * FROM stokhar s LEFT JOIN genhar g ON g.GENHARNO = s.GENHARNO "
+                           "WHERE g.ADISYONNO IS NULL OR g.ADISYONNO <> s.ADISYONNO"),
+              0);
+  }
+
+  ztest::FakeMessenger otherFake;
+  std::unique_ptr<zboard::Board> other;
+};
+
+TEST_F(TwoTerminals, TheLaterRunRollsBackWhenTheOtherClosedFirst) {
+  const QString clause = board->HeldOrderClause;
+  // The other terminal closes everything while this one is in the middle of its first order.
+  fake.onProcessEvents = [&] {
+    if (fake.processed == 2) otherCloses();
+  };
+
+  confirmAndRun();
+
+  EXPECT_EQ(otherFake.informations, QStringList({success("3", "30,00")}));
+  EXPECT_EQ(fake.informations, QStringList({utf(kChangedElsewhere)}));
+  EXPECT_TRUE(fake.errors.isEmpty());
+  for (int o : {101, 102, 103}) EXPECT_EQ(bills(o), 1) << o;
+  EXPECT_EQ(ztest::scalar("SELECT COUNT(*) FROM genhar WHERE KAPATANISMI = 'KASA2'").toInt(), 3);
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 6);
+  expectEachOrderClosedOnce();
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip"), 0);
+  EXPECT_EQ(board->HeldOrderClause, clause);
+  expectBoardGivenBack();
+}
+
+TEST_F(TwoTerminals, ARunThatMeetsTheOthersDeletesFailsAndLeavesThemIntact) {
+  board->NextGrid1CellClick(3, 2);  // this terminal leaves 103 open, so it releases after deleting
+  takeStatements();
+  other->Connect.execute("SET SESSION innodb_lock_wait_timeout = 1");
+  const QString otherClause = other->HeldOrderClause;
+  bool ran = false;
+  board->Connect.setObserver([&](const QString &statement) {
+    statements << statement;
+    // This terminal holds its deleted rows when the other one starts.
+    if (!ran && statement.startsWith("update Mainsip set lockdurum =\"0\" where adisyonno in")) {
+      ran = true;
+      otherCloses();
+    }
+  });
+
+  confirmAndRun();
+
+  ASSERT_TRUE(ran);
+  EXPECT_EQ(otherFake.errors.size(), 1);
+  EXPECT_TRUE(otherFake.informations.isEmpty());
+  EXPECT_EQ(other->HeldOrderClause, otherClause);
+  EXPECT_TRUE(other->enabled);
+  EXPECT_EQ(fake.informations, QStringList({success("2", "20,00")}));
+  EXPECT_EQ(bills(101), 1);
+  EXPECT_EQ(bills(102), 1);
+  EXPECT_EQ(bills(103), 0);
+  EXPECT_EQ(ztest::scalar("SELECT COUNT(*) FROM genhar WHERE KAPATANISMI = 'KASA1'").toInt(), 2);
+  expectEachOrderClosedOnce();
+  EXPECT_TRUE(isOpen(103));
+}
+
+}  // namespace
