@@ -1,0 +1,387 @@
+#!/usr/bin/env bash
+# End-to-end run of the real program: the built binary on a real X display (Xvfb), driven with
+# real pointer events the way an operator works, against a real MariaDB server loaded with the demo
+# restaurant. The program's fixed port 3306 and its fixed settings path are made private with
+# namespaces: its own network (loopback only), its own mounts (a tmpfs on /opt/zerdapos), its own
+# host name and its own process tree, so nothing outside is seen or touched and every process
+# started here ends with it.
+#
+#   tests/e2e/run_e2e.sh [PROGRAM] [OUTPUT_DIR]
+#
+# Run 1 signs in on the keypad, lists courier Hasan, unmarks one order, moves one to another
+# register, collects, answers "Evet" twice, closes the success box and checks the tables.
+# Run 2 starts with no server behind the settings file and expects the two start-up messages.
+# Screenshots and logs go to OUTPUT_DIR (default build/e2e). Exit 77 means "cannot run here".
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+if [ "${1:-}" != "--inside" ]; then
+  program=$(realpath -m "${1:-$root/build/app/tahsilmatik}")
+  out=$(realpath -m "${2:-$root/build/e2e}")
+  [ -x "$program" ] || { echo "e2e: the program $program has not been built" >&2; exit 1; }
+  for tool in unshare mount hostname ip Xvfb xdotool xwininfo import mariadb mariadbd; do
+    command -v "$tool" > /dev/null || { echo "e2e: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
+  done
+  userns=()
+  if [ "$(id -u)" -ne 0 ]; then
+    # Without root, a user namespace stands in, but the settings folder must already exist.
+    if ! unshare --user --map-root-user true 2> /dev/null; then
+      echo "e2e: SKIPPED: needs root or unprivileged user namespaces for its private namespaces"
+      exit 77
+    fi
+    if [ ! -d /opt/zerdapos ]; then
+      echo "e2e: SKIPPED: /opt/zerdapos does not exist and only root may create it"
+      exit 77
+    fi
+    userns=(--user --map-root-user)
+  fi
+  created_dir=0
+  if [ ! -d /opt/zerdapos ]; then mkdir -p /opt/zerdapos; created_dir=1; fi
+  rm -rf "$out"
+  mkdir -p "$out"
+  set +e
+  # --kill-child and the private process tree end every process of the run, even when this
+  # script is killed by the ctest timeout.
+  unshare "${userns[@]}" --net --mount --uts --pid --fork --mount-proc --kill-child \
+    "$0" --inside "$program" "$out"
+  status=$?
+  set -e
+  if [ "$created_dir" = 1 ]; then rmdir /opt/zerdapos 2> /dev/null || true; fi
+  exit "$status"
+fi
+
+# ------------------------------------------------------------------ inside the private namespaces
+
+program=$2
+out=$3
+dbdir=$out/db
+started=$(date +%s%N)
+station=KASA-E2E
+operator='Ayşe Demir'
+password=1234
+courier=Hasan
+section='Paket Servis'
+
+log() {
+  local tenths=$(( ($(date +%s%N) - started) / 100000000 ))
+  printf '[e2e %4d.%ds] %s\n' $(( tenths / 10 )) $(( tenths % 10 )) "$*"
+}
+
+prog_pid=""
+xvfb_pid=""
+shot() { # name: a screenshot of the whole screen
+  [ -n "${DISPLAY:-}" ] || return 0
+  import -window root "$out/$1.png" 2> /dev/null || true
+}
+die() {
+  log "FAILED: $*"
+  shot "failure"
+  if [ -n "$prog_pid" ] && [ -f "$out/program.log" ]; then
+    log "program output:"; tail -n 30 "$out/program.log" | sed 's/^/    /'
+  fi
+  exit 1
+}
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  if [ -n "$prog_pid" ]; then kill "$prog_pid" 2> /dev/null || true; fi
+  "$root/scripts/mariadb_private.sh" stop "$dbdir" > /dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
+  log "finished with status $status"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+sql() {
+  mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot -p73507350 \
+    -N -B zerdapos -e "$1"
+}
+sql_is() { [ "$(sql "$1")" = "$2" ]; }  # query, expected single value
+
+# Polls a condition (a shell command) until it holds; dies with the description after the timeout.
+wait_until() { # seconds description command...
+  local limit=$1 what=$2; shift 2
+  local end=$(( $(date +%s) + limit ))
+  until "$@"; do
+    if [ -n "$prog_pid" ] && ! kill -0 "$prog_pid" 2> /dev/null; then
+      die "the program ended while waiting for $what"
+    fi
+    [ "$(date +%s)" -lt "$end" ] || die "$what did not happen within ${limit}s"
+    sleep 0.2
+  done
+}
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1; }
+window_shown() { [ -n "$(visible_window "$1")" ]; }
+window_gone() { [ -z "$(visible_window "$1")" ]; }
+# Waits for a top-level window by its caption and sets WID, WX, WY, WW, WH.
+wait_window() { # caption [seconds]
+  wait_until "${2:-30}" "the window \"$1\"" window_shown "$1"
+  WID=$(visible_window "$1")
+  local X Y WIDTH HEIGHT SCREEN WINDOW
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+  sleep 0.4  # let it paint
+}
+# (No --sync: it waits for pointer motion, which never comes when the pointer is already there.)
+click() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; sleep 0.35; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2> /dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1; }
+pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+
+start_program() { # log name
+  ( cd "$out" && exec env QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 XDG_RUNTIME_DIR="$out/xdg" \
+      "$program" > "$out/$1.log" 2>&1 ) &
+  prog_pid=$!
+  ln -sf "$1.log" "$out/program.log"
+}
+wait_program_end() { # seconds
+  local end=$(( $(date +%s) + $1 ))
+  while kill -0 "$prog_pid" 2> /dev/null; do
+    [ "$(date +%s)" -lt "$end" ] || die "the program did not end within $1s"
+    sleep 0.2
+  done
+  wait "$prog_pid" || true
+  prog_pid=""
+}
+
+# ---------------------------------------------------------------------------- private machine
+
+ip link set lo up
+hostname "$station"
+mount -t tmpfs -o size=1m,mode=0755 tmpfs /opt/zerdapos
+mkdir -p "$out/xdg" && chmod 700 "$out/xdg"
+log "namespaces ready: host $station, loopback only, tmpfs on /opt/zerdapos"
+
+"$root/scripts/mariadb_private.sh" start "$dbdir" 3306 > "$out/server-start.log" 2>&1 \
+  || { cat "$out/server-start.log"; die "the private server did not start on port 3306"; }
+{ printf "SET @istasyon = '%s';\n" "$station"; cat "$root/demo/demo_restaurant.sql"; } \
+  | mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot \
+      -p73507350 zerdapos \
+  || die "the demo restaurant did not load"
+log "server on 127.0.0.1:3306 with the demo restaurant"
+
+Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
+  > "$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+wait_until 20 "Xvfb to start" test -s "$out/display"
+export DISPLAY=":$(head -n 1 "$out/display")"
+log "Xvfb on $DISPLAY"
+
+printf '127.0.0.1\n' > /opt/zerdapos/Kuryeset.ini
+
+# ---------------------------------------------------------------- what the run is expected to do
+
+# The courier list as the board builds it: couriers with open orders, most first, then the others.
+mapfile -t couriers < <(sql "SELECT Sevkyapanismi FROM mainsip WHERE Sevkyapanismi <> '' GROUP BY Sevkyapanismi ORDER BY COUNT(*) DESC;
+  SELECT Username FROM \`user\` u WHERE Sevkiyatci = 1 AND Isten_Ayrildi = 0
+     AND NOT EXISTS (SELECT 1 FROM mainsip m WHERE m.Sevkyapanismi = u.Username) ORDER BY USERNO")
+courier_index=-1
+for i in "${!couriers[@]}"; do [ "${couriers[$i]}" = "$courier" ] && courier_index=$i; done
+[ "$courier_index" -ge 1 ] && [ "$courier_index" -le 6 ] \
+  || die "courier $courier must be visible in the list and not its preselected first entry (list: ${couriers[*]})"
+
+# The grid rows: the courier's ready orders of the first section, in the order the server lists them.
+mapfile -t rows < <(sql "SELECT ADISYONNO FROM mainsip WHERE AdisyonYazdimi = 1 AND SevkYapanIsmi = '$courier' AND Kisim = '$section' ORDER BY ADISYONNO")
+[ "${#rows[@]}" -ge 4 ] || die "the demo data gives $courier only ${#rows[@]} orders in $section"
+moved=${rows[1]}      # paid by card
+unmarked=${rows[2]}   # left open
+[ "$(sql "SELECT Tarih = CURDATE() FROM mainsip WHERE ADISYONNO = $unmarked")" = 1 ] \
+  || die "order $unmarked should be of the working date so that the listing holds it"
+log "courier $courier is entry $courier_index; grid rows ${rows[*]}; $moved goes to card, $unmarked stays open"
+
+# ---------------------------------------------------------------------------------------- run 1
+
+start_program run1
+wait_window "Yetki Kontrol" 60
+keypad=$WID; KX=$WX; KY=$WY
+[ "$WW" = 305 ] && [ "$WH" = 351 ] || die "the keypad is ${WW}x${WH}, not 305x351"
+window_gone "Bilgilendirme" || die "start-up showed a message instead of waiting for the password"
+shot keypad
+log "keypad up at $KX,$KY"
+
+# Keypad buttons (73 x 68) sit in Panel1 at 1,1; digit positions left, top within the panel.
+#          digit:  0   1   2    3   4   5    6   7   8    9
+key_left=(        76   1  76  152   1  76  152   1  76  152)
+key_top=(        281  71  71   71 141 141  141 211 211  211)
+for (( i = 0; i < ${#password}; i++ )); do
+  d=${password:$i:1}
+  click $(( KX + 1 + key_left[$d] + 36 )) $(( KY + 1 + key_top[$d] + 34 ))
+done
+click $(( KX + 1 + 228 + 36 )) $(( KY + 1 + 141 + 103 ))   # OK, three rows high
+log "password typed on the keypad, OK pressed"
+
+wait_window "Tahsilmatik" 30
+board=$WID; BX=$WX; BY=$WY
+# Without a window manager nothing restacks the windows; the board goes on top as it would on a desktop.
+xdotool windowraise "$board"
+window_gone "Bilgilendirme" || die "the sign-in or the board start-up showed a message"
+# The first showing adds the courier tracking column; the rest of the start-up follows at once.
+wait_until 20 "the board start-up" sql_is "SELECT COUNT(*) FROM information_schema.COLUMNS
+  WHERE TABLE_SCHEMA = 'zerdapos' AND TABLE_NAME = 'setup4' AND COLUMN_NAME = 'KURYE_TAKIP_SISTEMI'" 1
+sleep 1
+log "board up at $BX,$BY (${WW}x${WH})"
+
+# ListBox2 at 776,135, rows 16 pixels high.
+click $(( BX + 776 + 60 )) $(( BY + 135 + 2 + 16 * courier_index + 8 ))
+today_rows=$(sql "SELECT COUNT(*) FROM mainsip WHERE AdisyonYazdimi = 1 AND SevkYapanIsmi = '$courier' AND Kisim = '$section' AND Tarih = CURDATE()")
+wait_until 20 "the listing of $courier's orders (holds in mainsip)" sql_is \
+  "SELECT COUNT(*) FROM mainsip WHERE SevkYapanIsmi = '$courier' AND Kisim = '$section' AND lockdurum = 1" "$today_rows"
+sleep 1
+window_gone "Bilgilendirme" || die "listing $courier showed a warning"
+shot board
+import -window "$board" "$out/board-window.png" 2> /dev/null || true
+log "$courier listed: $today_rows orders of today held"
+
+# What the closing must produce, taken before anything is closed.
+sql "DROP DATABASE IF EXISTS e2e; CREATE DATABASE e2e;
+  CREATE TABLE e2e.orders AS SELECT * FROM zerdapos.mainsip WHERE ADISYONNO IN ($(IFS=,; echo "${rows[*]}"));
+  CREATE TABLE e2e.lines AS SELECT * FROM zerdapos.temp WHERE ADISYONNO IN ($(IFS=,; echo "${rows[*]}"));
+  CREATE TABLE e2e.counts AS SELECT (SELECT COUNT(*) FROM zerdapos.mainsip) AS mainsip, (SELECT COUNT(*) FROM zerdapos.temp) AS temp,
+    (SELECT COUNT(*) FROM zerdapos.genhar) AS genhar, (SELECT COUNT(*) FROM zerdapos.stokhar) AS stokhar,
+    (SELECT MAX(GENHARNO) FROM zerdapos.genhar) AS last_bill;
+  CREATE TABLE e2e.others AS SELECT ADISYONNO, lockdurum FROM zerdapos.mainsip WHERE ADISYONNO NOT IN ($(IFS=,; echo "${rows[*]}"));"
+
+# NextGrid1 at 0,0: frame, 12-pixel row indicator, columns 46, 111, 50 then 40 per register;
+# a 120-pixel header, rows 30 pixels high.
+frame=1
+col_left() { local c=$1 x=$(( frame + 12 )) w=(46 111 50); for (( k = 0; k < c; k++ )); do
+  if [ "$k" -lt 3 ]; then x=$(( x + w[k] )); else x=$(( x + 40 )); fi; done; echo "$x"; }
+row_top() { echo $(( frame + 120 + 30 * $1 )); }
+cell_x() { echo $(( BX + $(col_left "$1") + 20 )); }
+cell_y() { echo $(( BY + $(row_top "$1") + 15 )); }
+
+lime='#00FF00'
+pixel_is $(( BX + $(col_left 3) + 4 )) $(( BY + $(row_top 0) + 4 )) "$lime" \
+  || die "row 0 of the grid does not show its lime \"Ok\" mark where the layout puts column 3"
+click "$(cell_x 3)" "$(cell_y 2)"   # unmark row 2 (default register column)
+click "$(cell_x 4)" "$(cell_y 1)"   # row 1 to the second register
+row2_unmarked() { ! pixel_is $(( BX + $(col_left 3) + 4 )) $(( BY + $(row_top 2) + 4 )) "$lime"; }
+wait_until 5 "row 2 to lose its lime \"Ok\" mark after the tap" row2_unmarked
+log "order $unmarked unmarked, order $moved moved to the second register"
+
+click $(( BX + 586 + 212 )) $(( BY + 263 + 19 ))   # Button2, the collect button
+wait_window "Mesaj Kutusu" 20
+YX=$WX; YY=$WY
+# The question label (inside ScrollBox1 at 3,3, 477 x 143) is rose for the first question and red
+# for the second.
+wait_until 10 "the first question (rose label)" pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) '#FF0080'
+shot yesno
+click $(( YX + 24 + 72 )) $(( YY + 152 + 32 ))   # Evet
+log "first question answered Evet"
+wait_until 10 "the second question (red label)" pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) '#FF0000'
+shot yesno-second
+click $(( YX + 24 + 72 )) $(( YY + 152 + 32 ))   # Evet
+log "both questions answered Evet"
+
+wait_window "Bilgilendirme" 60
+IX=$WX; IY=$WY
+shot success
+log "success box up"
+
+# ------------------------------------------------------------------------------- database checks
+
+failures=0
+check() { # description, SQL giving 1 when it holds
+  local got
+  got=$(sql "$2" 2>&1) || got="error: $got"
+  if [ "$got" = 1 ]; then log "  ok: $1"; else log "  NOT OK: $1 (got: $got)"; failures=$(( failures + 1 )); fi
+}
+closed="SELECT ADISYONNO FROM e2e.orders WHERE ADISYONNO <> $unmarked"
+n_closed=$(( ${#rows[@]} - 1 ))
+check_closed_tables() {
+  check "one new bill per closed order ($n_closed)" \
+    "SELECT COUNT(*) = $n_closed AND COUNT(DISTINCT ADISYONNO) = $n_closed FROM genhar WHERE GENHARNO > (SELECT IFNULL(last_bill, 0) FROM e2e.counts)"
+  check "the new bills are exactly the closed orders" \
+    "SELECT COUNT(*) = $n_closed FROM genhar g JOIN e2e.orders o ON o.ADISYONNO = g.ADISYONNO WHERE g.GENHARNO > (SELECT IFNULL(last_bill, 0) FROM e2e.counts) AND o.ADISYONNO <> $unmarked"
+  check "each bill carries its order's amount, customer, section, table and courier" \
+    "SELECT COUNT(*) = $n_closed FROM genhar g JOIN e2e.orders o ON o.ADISYONNO = g.ADISYONNO
+      WHERE g.CIKIS = o.TUTAR AND g.DOVIZTUTARI = o.TUTAR AND g.TUTAR = 0 AND g.FIRAMISMI = o.FIRMAISMI
+        AND g.CARINO = o.CariNo AND g.KISIM = o.Kisim AND g.MASANO = CONCAT('PK', o.MasaNo)
+        AND g.SEVKYAPANISMI = '$courier' AND g.KISIMBOLUMNO = o.kisimBolumNo AND g.KISISAYISI = 1"
+  check "the bills name the operator, this terminal and the working date" \
+    "SELECT COUNT(*) = $n_closed FROM genhar g WHERE g.ADISYONNO IN ($closed)
+        AND g.GARSON = '$operator' AND g.KAPATANISMI = '$operator' AND g.KAPATANTERMINAL = 1
+        AND g.SUBEADI = 'Kadıköy' AND g.TARIH = CURDATE() AND g.YIL = YEAR(CURDATE())
+        AND g.AY = MONTH(CURDATE()) AND g.GUN = DAY(CURDATE()) AND g.HARTIP = '1' AND g.GIRIS = '0'"
+  check "order $moved is paid by the second register, the others by the first" \
+    "SELECT SUM(KAPATIPISMI = IF(ADISYONNO = $moved, 'Kredi Kartı', 'Nakit') AND KASANO = IF(ADISYONNO = $moved, 2, 1)
+               AND KAPATIPNO = KASANO) = $n_closed FROM genhar WHERE ADISYONNO IN ($closed)"
+  check "one stock movement per line of every closed order, under its bill" \
+    "SELECT COUNT(*) = (SELECT COUNT(*) FROM e2e.lines WHERE ADISYONNO <> $unmarked)
+       AND SUM(s.ADISYONNO = g.ADISYONNO) = COUNT(*)
+       FROM stokhar s JOIN genhar g ON g.GENHARNO = s.GENHARNO WHERE g.ADISYONNO IN ($closed)"
+  check "the stock movements copy their lines (product, quantity, price) and add up to the bill" \
+    "SELECT COUNT(*) = 0 FROM genhar g WHERE g.ADISYONNO IN ($closed) AND ABS(g.CIKIS -
+       (SELECT IFNULL(SUM(s.CIKISFIYAT * s.ADET), 0) FROM stokhar s WHERE s.GENHARNO = g.GENHARNO)) > 0.005
+       OR (SELECT GROUP_CONCAT(CONCAT(STOKADI, ':', ADET, ':', CIKISFIYAT) ORDER BY STOKADI, ADET) FROM stokhar s WHERE s.GENHARNO = g.GENHARNO)
+       <> (SELECT GROUP_CONCAT(CONCAT(STOKADI, ':', ADET, ':', FIYAT) ORDER BY STOKADI, ADET) FROM e2e.lines l WHERE l.ADISYONNO = g.ADISYONNO)"
+  check "the stock movements name the register, operator, branch and working date" \
+    "SELECT COUNT(*) = 0 FROM stokhar s JOIN genhar g ON g.GENHARNO = s.GENHARNO WHERE g.ADISYONNO IN ($closed)
+       AND NOT (s.KAPATIPISMI <=> g.KAPATIPISMI AND s.GARSONNO = 1 AND s.KAPATANISMI = '$operator'
+                AND s.KISIMSUBE = 'Lezzet Durağı Kadıköy' AND s.TARIH = CURDATE() AND s.GIRISKDVSIZ = '0')"
+  check "the closed orders are gone from mainsip and temp" \
+    "SELECT (SELECT COUNT(*) FROM mainsip WHERE ADISYONNO IN ($closed)) + (SELECT COUNT(*) FROM temp WHERE ADISYONNO IN ($closed)) = 0"
+  check "order $unmarked is still open with all its lines" \
+    "SELECT (SELECT COUNT(*) FROM mainsip WHERE ADISYONNO = $unmarked) = 1
+        AND (SELECT COUNT(*) FROM temp WHERE ADISYONNO = $unmarked) = (SELECT COUNT(*) FROM e2e.lines WHERE ADISYONNO = $unmarked)
+        AND (SELECT COUNT(*) FROM genhar WHERE ADISYONNO = $unmarked) = 0"
+  check "nothing else left mainsip or temp" \
+    "SELECT (SELECT COUNT(*) FROM mainsip) = (SELECT mainsip FROM e2e.counts) - $n_closed
+        AND (SELECT COUNT(*) FROM temp) = (SELECT temp FROM e2e.counts) - (SELECT COUNT(*) FROM e2e.lines WHERE ADISYONNO <> $unmarked)"
+  check "other orders keep their hold flags (order 1042 stays held by the other till)" \
+    "SELECT COUNT(*) = 0 FROM e2e.others o JOIN mainsip m ON m.ADISYONNO = o.ADISYONNO WHERE m.lockdurum <> o.lockdurum"
+}
+
+log "database while the success box is up:"
+check_closed_tables
+check "order $unmarked is released (lockdurum 0)" "SELECT lockdurum = 0 FROM mainsip WHERE ADISYONNO = $unmarked"
+
+click $(( IX + 168 + 72 )) $(( IY + 144 + 32 ))   # Tamam
+wait_until 10 "the success box to close" window_gone "Bilgilendirme"
+# The board lists what remains for the courier and holds it again.
+wait_until 20 "the board to hold order $unmarked again" \
+  sql_is "SELECT lockdurum FROM mainsip WHERE ADISYONNO = $unmarked" 1
+sleep 0.5
+shot board-after
+log "board reloaded with order $unmarked"
+
+click $(( BX + 922 + 44 )) $(( BY + 67 + 14 ))   # TERK on the board
+wait_until 20 "the board to close" window_gone "Tahsilmatik"
+log "database after leaving the board:"
+check "order $unmarked is released (lockdurum 0)" "SELECT lockdurum = 0 FROM mainsip WHERE ADISYONNO = $unmarked"
+check_closed_tables
+
+wait_until 10 "the keypad to come back" window_shown "Yetki Kontrol"
+click $(( KX + 1 + 1 + 36 )) $(( KY + 1 + 1 + 34 ))   # TERK on the keypad
+wait_program_end 15
+log "run 1: program ended through TERK"
+[ "$failures" = 0 ] || die "$failures database check(s) failed"
+[ "$(cat /opt/zerdapos/Kuryeset.ini)" = 127.0.0.1 ] || die "the settings file was changed"
+
+# ---------------------------------------------------------------------------------------- run 2
+
+"$root/scripts/mariadb_private.sh" stop "$dbdir"
+log "run 2: the settings file names 127.0.0.1, where no server answers now"
+start_program run2
+wait_window "Bilgilendirme" 60
+window_gone "Tahsilmatik" || die "the plain message came before the information box"
+shot unreachable-information
+click $(( WX + 168 + 72 )) $(( WY + 144 + 32 ))   # Tamam
+wait_window "Tahsilmatik" 20   # the plain message box carries the application's name
+window_gone "Bilgilendirme" || die "the information box is still up"
+shot unreachable-plain
+xdotool windowfocus "$WID" 2> /dev/null || true
+sleep 0.3
+xdotool key --clearmodifiers Return
+sleep 1
+if kill -0 "$prog_pid" 2> /dev/null && window_shown "Tahsilmatik"; then
+  log "Return did not reach the plain message box; tapping its OK button"
+  click $(( WX + WW - 50 )) $(( WY + WH - 24 ))
+fi
+wait_program_end 15
+window_gone "Yetki Kontrol" || die "the keypad is still up"
+log "run 2: information box, then the plain message, then the program ended"
+log "screenshots in $out"
