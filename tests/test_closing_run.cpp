@@ -1,8 +1,5 @@
 // The closing run: entry checks, the two questions, the walk over the grid and the end
 // statements, and its all-or-nothing behaviour under faults and a second terminal.
-// Orders are described with designated initializers that leave the other fields at their defaults.
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-
 #include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
