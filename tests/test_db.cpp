@@ -141,6 +141,21 @@ TEST_F(DataLayer, ErrorsCarryTheServerText) {
   q.setText("insert into zt_values (id) values (1)");
   EXPECT_THROW(q.execute(), DbError);  // duplicate key
 
+  // Turkish text in the server's message reads correctly, from plain and prepared statements.
+  ztest::exec("CREATE TRIGGER zt_refuse BEFORE INSERT ON zt_values FOR EACH ROW "
+              "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Kredi kartı kapalı';");
+  for (const QString &statement : {QString("insert into zt_values (id) values (50)"),
+                                   QString("insert into zt_values (id) values (:ID)")}) {
+    q.setText(statement);
+    q.setParam("ID", 51);
+    try {
+      q.execute();
+      ADD_FAILURE() << "no error";
+    } catch (const DbError &e) {
+      EXPECT_EQ(e.text(), QString::fromUtf8("Kredi kartı kapalı")) << statement.toStdString();
+    }
+  }
+
   // A connection killed from outside surfaces as an error, not as an empty result.
   const qint64 id = db->serverThreadId();
   ztest::exec(QString("KILL CONNECTION %1;").arg(id));
