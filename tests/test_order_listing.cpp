@@ -153,6 +153,24 @@ TEST_F(OrderListing, AServerErrorEndsTheLoadAndIsShown) {
   EXPECT_EQ(lock(101), 1);
 }
 
+TEST_F(OrderListing, TimerGivesTheBoardBackOnlyWhenTheOrderQueryHoldsNoRow) {
+  ztest::addOrder({.no = 101});
+  ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+  listCourier("Ali");
+  bool enabled = true;
+  QObject::connect(board.get(), &zboard::Board::enabledChanged, [&](bool on) { enabled = on; });
+  board->enabled = false;
+  board->Timer1.start();
+  board->Timer1Timer();  // the order query still holds the listed order
+  EXPECT_FALSE(board->enabled);
+  EXPECT_TRUE(board->Timer1.isActive());
+  board->QueryMainSip.close();  // a closed query counts as holding no row
+  board->Timer1Timer();
+  EXPECT_TRUE(board->enabled);
+  EXPECT_TRUE(enabled);
+  EXPECT_FALSE(board->Timer1.isActive());
+}
+
 TEST_F(OrderListing, TheNextCommandAfterALostConnectionOpensItAgain) {
   ztest::addOrder({.no = 101});
   ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
