@@ -6,7 +6,7 @@
 namespace zfmt {
 
 namespace {
-QString groupThousands(const QString &digits) {
+QString groupedDigits(const QString &digits) {
   QString out;
   const int n = int(digits.size());
   for (int i = 0; i < n; ++i) {
@@ -25,10 +25,27 @@ QString amount(double value) {
   const qsizetype dot = fixed.indexOf(QLatin1Char('.'));
   const QString whole = fixed.left(dot);
   const QString decimals = fixed.mid(dot + 1);
-  QString text = groupThousands(whole) + QLatin1Char(',') + decimals;
+  QString text = groupedDigits(whole) + QLatin1Char(',') + decimals;
   const bool isZero = whole == QLatin1String("0") && decimals == QLatin1String("00");
   if (v12 < 0 && !isZero) text.prepend(QLatin1Char('-'));
   return text;
+}
+
+QString number(double value, int maxDecimals, bool groupThousands) {
+  if (!std::isfinite(value)) value = 0;
+  const QString text = QString::number(std::fabs(value), 'f', maxDecimals);
+  QString whole = text, fraction;
+  const qsizetype dot = text.indexOf(QLatin1Char('.'));
+  if (dot >= 0) {
+    whole = text.left(dot);
+    fraction = text.mid(dot + 1);
+    while (fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
+  }
+  const bool zero = whole.count(QLatin1Char('0')) == whole.size() && fraction.isEmpty();
+  QString out = groupThousands ? groupedDigits(whole) : whole;
+  if (!fraction.isEmpty()) out += QLatin1Char(',') + fraction;
+  if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
+  return out;
 }
 
 double parseAmount(const QString &text, bool *ok) {

@@ -16,6 +16,10 @@ double parseAmount(const QString &text, bool *ok = nullptr);
 // General format: shortest form, decimal comma, no thousands separator. 1234.5 -> «1234,5», 3 -> «3».
 QString general(double value);
 
+// Number-format pattern "#,##0.###" and its kin: at most maxDecimals decimals with trailing zeros
+// dropped, "," decimals, "." thousands when grouped. 1234.5 with 3 decimals -> «1.234,5».
+QString number(double value, int maxDecimals, bool groupThousands);
+
 // Long Turkish date, as the working-date picker shows it: «9 Aralık 2026 Çarşamba».
 QString longDate(const QDate &date);
 

@@ -24,6 +24,7 @@
 
 #include "board/screen/query_binding.h"
 #include "db/query.h"
+#include "db/turkish_format.h"
 #include "dialogs/colours.h"
 #include "dialogs/screen/box_support.h"
 
@@ -42,35 +43,6 @@ QFont arial(int pixels, bool bold = false) {
   return f;
 }
 
-// Digits of a non-negative number with "." grouping thousands.
-QString grouped(const QString &digits) {
-  QString out;
-  const int n = int(digits.size());
-  for (int i = 0; i < n; ++i) {
-    if (i > 0 && (n - i) % 3 == 0) out += QLatin1Char('.');
-    out += digits.at(i);
-  }
-  return out;
-}
-
-// Fixed notation with at most `decimals` decimals, trailing zeros dropped, Turkish separators.
-QString turkishNumber(double value, int decimals, bool groupThousands) {
-  if (!std::isfinite(value)) value = 0;
-  QString text = QString::number(std::abs(value), 'f', decimals);
-  QString whole = text, fraction;
-  const qsizetype dot = text.indexOf(QLatin1Char('.'));
-  if (dot >= 0) {
-    whole = text.left(dot);
-    fraction = text.mid(dot + 1);
-    while (fraction.endsWith(QLatin1Char('0'))) fraction.chop(1);
-  }
-  const bool zero = whole.count(QLatin1Char('0')) == whole.size() && fraction.isEmpty();
-  QString out = groupThousands ? grouped(whole) : whole;
-  if (!fraction.isEmpty()) out += QLatin1Char(',') + fraction;
-  if (value < 0 && !zero) out.prepend(QLatin1Char('-'));
-  return out;
-}
-
 // Categories of a bar axis must differ; the server's grouping may still return names that the
 // axis would take for equal, so later ones get an invisible suffix.
 QStringList distinctCategories(const QStringList &names) {
@@ -85,10 +57,10 @@ QStringList distinctCategories(const QStringList &names) {
 }  // namespace
 
 QString chartValueText(double value, const QString &unit) {
-  return turkishNumber(value, 3, true) + QLatin1Char(' ') + unit;
+  return zfmt::number(value, 3, true) + QLatin1Char(' ') + unit;
 }
 
-QString chartShareText(double share) { return turkishNumber(share, 2, false) + QStringLiteral(" %"); }
+QString chartShareText(double share) { return zfmt::number(share, 2, false) + QStringLiteral(" %"); }
 
 const QList<QColor> &chartPalette() {
   static const QList<QColor> palette = {
