@@ -4,6 +4,10 @@
 #include <QPointer>
 #include <QString>
 
+class QFrame;
+class QLabel;
+class QPushButton;
+class QRect;
 class QWidget;
 
 namespace zdlg {
@@ -31,5 +35,13 @@ QString displayText(const QString &message);
 
 // A 0xRRGGBB value of zcolour, the button-face marker resolved from the platform palette.
 QColor toQColor(quint32 rgb);
+
+// The lime message frame `ScrollBox1` of a message box at `frame`, and its `Label1` filling it:
+// plain text, Arial 29 px, centred, from the top, wrapped at word boundaries and cut off at the
+// frame's bottom (the box never grows).
+QLabel *addMessageFrame(QWidget *box, const QRect &frame, QFrame **scrollBox);
+
+// A message box button: caption in Times New Roman 33 px.
+QPushButton *addBoxButton(QWidget *box, const QString &objectName, const QString &caption, const QRect &geometry);
 
 }  // namespace zdlg

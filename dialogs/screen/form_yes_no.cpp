@@ -1,12 +1,9 @@
 #include "form_yes_no.h"
 
-#include <QFrame>
 #include <QLabel>
-#include <QPalette>
 #include <QPushButton>
 #include <QShowEvent>
 
-#include "dialogs/colours.h"
 #include "dialogs/dialog_values.h"
 
 TFormYsNo::TFormYsNo(QWidget *parent)
@@ -16,34 +13,12 @@ TFormYsNo::TFormYsNo(QWidget *parent)
   setWindowTitle(QStringLiteral("Mesaj Kutusu"));
   setFixedSize(481, 220);
 
-  ScrollBox1 = new QFrame(this);
-  ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-  ScrollBox1->setGeometry(3, 3, 477, 143);
-  ScrollBox1->setAutoFillBackground(true);
-  QPalette framePalette = ScrollBox1->palette();
-  framePalette.setColor(QPalette::Window, zdlg::toQColor(zcolour::Lime));
-  ScrollBox1->setPalette(framePalette);
-
   // Transparent until a caller gives it a colour, so the frame's lime shows through.
-  Label1 = new QLabel(ScrollBox1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(0, 0, 477, 143);
-  Label1->setTextFormat(Qt::PlainText);
-  Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-  Label1->setWordWrap(true);
-  Label1->setFont(zdlg::pixelFont(QStringLiteral("Arial"), 29, QFont::SansSerif));
+  Label1 = zdlg::addMessageFrame(this, QRect(3, 3, 477, 143), &ScrollBox1);
 
-  const QFont buttonFont = zdlg::pixelFont(QStringLiteral("Times New Roman"), 33, QFont::Serif);
-  Button1 = new QPushButton(QStringLiteral("Evet"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setGeometry(24, 152, 145, 65);
-  Button1->setFont(buttonFont);
+  Button1 = zdlg::addBoxButton(this, QStringLiteral("Button1"), QStringLiteral("Evet"), QRect(24, 152, 145, 65));
   connect(Button1, &QPushButton::clicked, this, &TFormYsNo::Button1Click);
-
-  Button2 = new QPushButton(QStringLiteral("Hayır"), this);
-  Button2->setObjectName(QStringLiteral("Button2"));
-  Button2->setGeometry(312, 152, 145, 65);
-  Button2->setFont(buttonFont);
+  Button2 = zdlg::addBoxButton(this, QStringLiteral("Button2"), QStringLiteral("Hayır"), QRect(312, 152, 145, 65));
   connect(Button2, &QPushButton::clicked, this, &TFormYsNo::Button2Click);
 }
 
