@@ -55,9 +55,14 @@ fi
 settings_touched=0
 created_settings_dir=0
 server_started=0
+program_pid=""
 cleanup() {
   local status=$?
   trap - EXIT INT TERM
+  if [ -n "$program_pid" ] && kill -0 "$program_pid" 2> /dev/null; then
+    kill -TERM "$program_pid" 2> /dev/null || true
+    wait "$program_pid" 2> /dev/null || true
+  fi
   if [ "$server_started" = 1 ]; then
     "$here/mariadb_private.sh" stop "$dbdir" || true
     say "demo server stopped"
@@ -114,9 +119,14 @@ fi
 printf '127.0.0.1\n' | settings_cmd tee "$settings" > /dev/null
 
 say "starting Tahsilmatik; sign in with 1234 (Ayşe Demir). Closing it ends the demo."
+# Started in the background and waited for, so that Ctrl-C or a TERM reaches the traps at once
+# (bash runs traps only after a foreground command has ended); cleanup then ends the program.
+"$program" &
+program_pid=$!
 set +e
-"$program"
+wait "$program_pid"
 status=$?
 set -e
+program_pid=""
 say "the program ended (exit status $status)"
 exit "$status"
