@@ -19,7 +19,9 @@ none_marker=$settings.demo-none
 
 say() { echo "demo: $*"; }
 fail() { echo "demo: $*" >&2; exit 1; }
-port_busy() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+# Looks for a listener on the port without connecting to it: a server that is not ours is not
+# even spoken to.
+port_busy() { ss -Hltn "sport = :$1" | grep -q .; }
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
