@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
+#include <optional>
 #include <cmath>
 
 #include "connection.h"
@@ -148,7 +149,9 @@ Query::~Query() = default;
 void Query::setText(const QString &statement) {
   close();
   text_ = statement;
-  params_.clear();
+  // Forgotten values are sent as NULL, like names never bound; the names stay for the next
+  // statement, which is most often the same one again.
+  for (QVariant &value : params_) value = QVariant();
 }
 
 void Query::close() {
@@ -162,15 +165,64 @@ void Query::close() {
   if (wasOpen && changed_) changed_();
 }
 
-void Query::setParam(const QString &name, const QVariant &value) { params_.insert(paramKey(name), value); }
+const QString &Query::parameterKey(const QString &name) {
+  auto known = paramKeys_.constFind(name);
+  if (known == paramKeys_.constEnd()) known = paramKeys_.insert(name, paramKey(name));
+  return known.value();
+}
+
+void Query::setParam(const QString &name, const QVariant &value) { params_.insert(parameterKey(name), value); }
 
 void Query::setParamDate(const QString &name, const QDate &date) { setParam(name, QVariant(date)); }
 
-void Query::setParamNull(const QString &name) { params_.insert(paramKey(name), QVariant()); }
+void Query::setParamNull(const QString &name) { params_.insert(parameterKey(name), QVariant()); }
 
 void Query::open() { run(true); }
 
 void Query::execute() { run(false); }
+
+Query::Prepared *Query::prepared(const QString &positional, const QStringList &names) {
+  const int generation = connection_->generation();
+  for (auto it = prepared_.begin(); it != prepared_.end(); ++it) {
+    if (it->text != text_) continue;
+    if (it->generation != generation) {  // prepared on an earlier opening: gone with it
+      prepared_.erase(it);
+      break;
+    }
+    std::rotate(it, it + 1, prepared_.end());
+    return &prepared_.back();
+  }
+  Prepared p;
+  p.query = std::make_unique<QSqlQuery>(connection_->database());
+  p.query->setForwardOnly(true);
+  if (!p.query->prepare(positional)) throw DbError(serverErrorText(p.query->lastError()));
+  p.text = text_;
+  p.generation = generation;
+  p.placeholders = names;
+  constexpr size_t kKept = 16;
+  if (prepared_.size() >= kKept) prepared_.erase(prepared_.begin());
+  prepared_.push_back(std::move(p));
+  return &prepared_.back();
+}
+
+void Query::takeLayout(const QSqlRecord &record) {
+  // Results of one statement shape come again and again (an order's lines, order after order):
+  // their column names are looked up once, not for every result.
+  bool same = record.count() == layoutNames_.size();
+  for (int c = 0; same && c < record.count(); ++c) same = record.fieldName(c) == layoutNames_.at(c);
+  if (!same) {
+    layoutNames_.clear();
+    layoutIndex_.clear();
+    for (int c = 0; c < record.count(); ++c) {
+      layoutNames_ << record.fieldName(c);
+      layoutIndex_.insert(record.fieldName(c).toLower(), c);
+    }
+    layoutChecked_ = false;
+    fieldMemo_.clear();
+  }
+  names_ = layoutNames_;
+  index_ = layoutIndex_;
+}
 
 void Query::run(bool wantRows) {
   close();
@@ -179,53 +231,44 @@ void Query::run(bool wantRows) {
   if (!db.isOpen()) throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
 
   QSqlQuery *q = nullptr;
-  QSqlQuery plain(db);
+  std::optional<QSqlQuery> plain;
+  Prepared *p = nullptr;
+  // A text prepared before is known to carry parameters; any other text is looked at first.
+  const int generation = connection_->generation();
+  for (Prepared &candidate : prepared_)
+    if (candidate.text == text_ && candidate.generation == generation) p = &candidate;
   QStringList names;
-  const QString positional = positionalStatement(text_, &names);
-  if (names.isEmpty()) {
+  QString positional;
+  if (!p) positional = positionalStatement(text_, &names);
+  if (!p && names.isEmpty()) {
     // No parameters: sent as text, so statements the server cannot prepare (DDL) work too.
-    plain.setForwardOnly(true);
-    if (!plain.exec(text_)) throw DbError(serverErrorText(plain.lastError()));
-    q = &plain;
+    plain.emplace(db);
+    plain->setForwardOnly(true);
+    if (!plain->exec(text_)) throw DbError(serverErrorText(plain->lastError()));
+    q = &*plain;
   } else {
-    if (!prepared_ || preparedText_ != text_ || preparedGeneration_ != connection_->generation()) {
-      prepared_ = std::make_unique<QSqlQuery>(db);
-      prepared_->setForwardOnly(true);
-      preparedText_.clear();
-      if (!prepared_->prepare(positional)) {
-        const QString error = serverErrorText(prepared_->lastError());
-        prepared_.reset();
-        throw DbError(error);
-      }
-      preparedText_ = text_;
-      preparedGeneration_ = connection_->generation();
-      placeholders_ = names;
-    }
-    for (int i = 0; i < placeholders_.size(); ++i) {
-      prepared_->bindValue(i, params_.value(placeholders_.at(i)));
-    }
-    if (prepared_->boundValues().size() != placeholders_.size())
+    p = prepared(positional, names);
+    const QStringList &placeholders = p->placeholders;
+    for (int i = 0; i < placeholders.size(); ++i) p->query->bindValue(i, params_.value(placeholders.at(i)));
+    if (p->query->boundValues().size() != placeholders.size())
       throw DbError(QStringLiteral("Parametre sayısı uyuşmuyor: %1").arg(text_));
-    if (!prepared_->exec()) {
-      const QString error = serverErrorText(prepared_->lastError());
-      prepared_.reset();  // a lost connection leaves the prepared statement unusable
-      preparedText_.clear();
+    if (!p->query->exec()) {
+      const QString error = serverErrorText(p->query->lastError());
+      // A lost connection leaves the prepared statement unusable.
+      prepared_.erase(prepared_.begin() + (p - prepared_.data()));
       throw DbError(error);
     }
-    q = prepared_.get();
+    q = p->query.get();
   }
 
   rowsAffected_ = q->numRowsAffected();
   lastInsertId_ = q->lastInsertId();
   if (wantRows && q->isSelect()) {
-    const QSqlRecord rec = q->record();
-    for (int c = 0; c < rec.count(); ++c) {
-      names_ << rec.fieldName(c);
-      index_.insert(rec.fieldName(c).toLower(), c);
-    }
+    takeLayout(q->record());
+    const int columns = int(names_.size());
     while (q->next()) {
-      std::vector<QVariant> row(size_t(rec.count()));
-      for (int c = 0; c < rec.count(); ++c) row[size_t(c)] = q->value(c);
+      std::vector<QVariant> row(static_cast<size_t>(columns));
+      for (int c = 0; c < columns; ++c) row[size_t(c)] = q->value(c);
       rows_.push_back(std::move(row));
     }
     if (q->lastError().isValid()) {
@@ -233,17 +276,42 @@ void Query::run(bool wantRows) {
       close();
       throw DbError(error);
     }
-    for (const QString &column : declared_) {
-      if (!index_.contains(column.toLower())) {
-        close();
-        throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, column));
+    if (!layoutChecked_) {
+      for (const QString &column : declared_) {
+        if (!index_.contains(column.toLower())) {
+          close();
+          throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, column));
+        }
       }
+      layoutChecked_ = true;
     }
     open_ = true;
     current_ = 0;
     eof_ = rows_.empty();
   }
   q->finish();
+  if (changed_) changed_();
+}
+
+Query::Result Query::result() const {
+  if (!open_) return Result{text_, {}, {}, {}};
+  return Result{text_, names_, index_, rows_};
+}
+
+void Query::restore(const Result &result) {
+  setText(result.text);
+  if (result.names != layoutNames_) {
+    layoutNames_ = result.names;
+    layoutIndex_ = result.index;
+    layoutChecked_ = false;
+    fieldMemo_.clear();
+  }
+  names_ = layoutNames_;
+  index_ = layoutIndex_;
+  rows_ = result.rows;
+  open_ = true;
+  current_ = 0;
+  eof_ = rows_.empty();
   if (changed_) changed_();
 }
 
@@ -274,8 +342,14 @@ void Query::moveTo(int recNo) {
 bool Query::eof() const { return !open_ || eof_; }
 
 int Query::columnIndex(const QString &name) const {
+  // index_ is either empty (closed) or the kept layout, which the memo belongs to.
+  if (!index_.isEmpty()) {
+    const auto memo = fieldMemo_.constFind(name);
+    if (memo != fieldMemo_.constEnd()) return memo.value();
+  }
   const auto it = index_.constFind(name.toLower());
   if (it == index_.constEnd()) throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, name));
+  fieldMemo_.insert(name, it.value());
   return it.value();
 }
 

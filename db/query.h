@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -87,7 +88,10 @@ class Query {
   void clearParams() { params_.clear(); }
 
   // Columns that a result must carry: opening on a result that lacks one throws DbError.
-  void setDeclaredColumns(const QStringList &columns) { declared_ = columns; }
+  void setDeclaredColumns(const QStringList &columns) {
+    declared_ = columns;
+    layoutChecked_ = false;
+  }
 
   // Called whenever the component's result changes (opened, closed, executed), so that a data-bound
   // widget (the lines grid, a chart) can follow the component without anyone pushing data to it.
@@ -96,9 +100,32 @@ class Query {
   int rowsAffected() const { return rowsAffected_; }
   QVariant lastInsertId() const { return lastInsertId_; }
 
+  // A fetched result kept apart from the component, to be put back without asking the server
+  // again where the answer cannot have changed (the same statement inside one transaction).
+  struct Result {
+    QString text;
+    QStringList names;
+    QHash<QString, int> index;
+    std::vector<std::vector<QVariant>> rows;
+  };
+  // The open result (empty when the component is closed).
+  Result result() const;
+  // As if `result.text` had been opened and answered with `result`'s rows; nothing is sent.
+  void restore(const Result &result);
+
  private:
+  struct Prepared {
+    std::unique_ptr<QSqlQuery> query;
+    QString text;
+    int generation = -1;
+    QStringList placeholders;  // in order of appearance, lower case
+  };
+
   void run(bool wantRows);
+  Prepared *prepared(const QString &positional, const QStringList &names);
+  void takeLayout(const QSqlRecord &record);
   int columnIndex(const QString &name) const;
+  const QString &parameterKey(const QString &name);
 
   Connection *connection_;
   QString name_;
@@ -116,12 +143,19 @@ class Query {
   bool eof_ = true;
   int rowsAffected_ = 0;
   QVariant lastInsertId_;
+  // Column names of the last result read, kept for the next result of the same shape.
+  QStringList layoutNames_;
+  QHash<QString, int> layoutIndex_;
+  bool layoutChecked_ = false;  // the declared columns were found in that shape
+  // Names as callers spell them -> column of the kept layout, and -> parameter key: looked up
+  // without making a lower-case copy each time.
+  mutable QHash<QString, int> fieldMemo_;
+  QHash<QString, QString> paramKeys_;
 
-  // A statement prepared on the server is kept and reused while the text stays the same.
-  std::unique_ptr<QSqlQuery> prepared_;
-  QString preparedText_;
-  int preparedGeneration_ = -1;
-  QStringList placeholders_;  // in order of appearance, lower case
+  // Statements prepared on the server are kept and reused while their text comes again: the last
+  // few texts, so a statement whose text varies with the number of rows is not prepared anew for
+  // every change of that number.
+  std::vector<Prepared> prepared_;  // most recently used last
 };
 
 // Splits a statement into text with positional '?' markers and the names of its ':name'
