@@ -2,6 +2,8 @@
 
 #include <QStringList>
 #include <QTime>
+#include <algorithm>
+#include <vector>
 
 #include "db/query.h"
 #include "db/table_columns.h"
@@ -43,9 +45,43 @@ const QString &genharInsertText() {
   return statement;
 }
 
-const QString &stokharInsertText() {
-  static const QString statement = insertText(QStringLiteral("Stokhar"), zdb::stokharInsertColumns());
-  return statement;
+namespace {
+
+// Parameter names of each row of the multi-row stock insert, lower case as the data layer keys
+// them, so binding a name allocates nothing.
+const std::vector<QStringList> &stockParameterNames() {
+  static const std::vector<QStringList> names = [] {
+    std::vector<QStringList> rows;
+    for (int r = 0; r < kStockRowsPerInsert; ++r) {
+      QStringList row;
+      for (const QString &column : zdb::stokharInsertColumns())
+        row << (r == 0 ? column : column + QLatin1Char('_') + QString::number(r + 1)).toLower();
+      rows.push_back(row);
+    }
+    return rows;
+  }();
+  return names;
+}
+
+}  // namespace
+
+const QString &stokharInsertText() { return stokharInsertText(1); }
+
+const QString &stokharInsertText(int rows) {
+  static const std::vector<QString> statements = [] {
+    const QStringList &columns = zdb::stokharInsertColumns();
+    std::vector<QString> texts;
+    QString text = insertText(QStringLiteral("Stokhar"), columns);
+    texts.push_back(text);
+    for (int r = 1; r < kStockRowsPerInsert; ++r) {
+      QStringList params;
+      for (const QString &column : columns) params << QLatin1Char(':') + column + QLatin1Char('_') + QString::number(r + 1);
+      text += QStringLiteral(", (") + params.join(QStringLiteral(", ")) + QLatin1Char(')');
+      texts.push_back(text);
+    }
+    return texts;
+  }();
+  return statements.at(size_t(std::clamp(rows, 1, kStockRowsPerInsert) - 1));
 }
 
 QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &s) {
@@ -152,6 +188,12 @@ QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &
 }
 
 void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &s) {
+  stokhar.setText(stokharInsertText());
+  bindStockLine(stokhar, 0, billNo, s);
+  stokhar.execute();
+}
+
+void ClosingRecords::bindStockLine(zdb::Query &stokhar, int row, const QVariant &billNo, const LineSources &s) {
   const QString salesPoint = text(s.line, QStringLiteral("SatisNoktasi"));
   if (!salesPoint.isEmpty()) CarriedSalesPoint = salesPoint;
 
@@ -160,9 +202,12 @@ void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo,
   const QVariant nothing;
   auto line = [&](const char *field) { return copied(s.line, QString::fromLatin1(field)); };
 
-  stokhar.setText(stokharInsertText());
-  auto bind = [&](const char *column, const QVariant &value) {
-    stokhar.setParam(QString::fromLatin1(column), value);
+  const QStringList &names = stockParameterNames().at(size_t(row));
+  int column = 0;  // the binds below follow the insert's column order (the records tests check each)
+  auto bind = [&](const char *name, const QVariant &value) {
+    Q_ASSERT(zdb::stokharInsertColumns().at(column).compare(QLatin1String(name), Qt::CaseInsensitive) == 0);
+    Q_UNUSED(name);
+    stokhar.setParam(names.at(column++), value);
   };
   bind("GENHARNO", billNo);
   bind("ADISYONNO", line("Adisyonno"));
@@ -216,7 +261,7 @@ void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo,
   bind("SAHISNO", nothing);
   bind("REPORT", nothing);
   bind("EXPORT", nothing);
-  stokhar.execute();
+  Q_ASSERT(column == names.size());
 }
 
 }  // namespace zboard

@@ -44,6 +44,10 @@ struct LineSources {
 const QString &genharInsertText();
 // "INSERT INTO Stokhar (GENHARNO, ...) VALUES (:GENHARNO, ...)" over the 52 stock columns.
 const QString &stokharInsertText();
+// The same insert for `rows` lines at once (1 to kStockRowsPerInsert): row k > 0 names its
+// parameters with the suffix "_{k+1}" (":GENHARNO_2", ...). One row gives stokharInsertText().
+inline constexpr int kStockRowsPerInsert = 64;
+const QString &stokharInsertText(int rows);
 
 class ClosingRecords {
  public:
@@ -59,6 +63,9 @@ class ClosingRecords {
   // Inserts the stock movement of the current line of `sources.line` through `stokhar`.
   // Throws zdb::DbError.
   void writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &sources);
+  // Binds the stock movement of the current line of `sources.line` as row `row` (0-based) of
+  // stokharInsertText(rows), which `stokhar` holds. Throws zdb::DbError.
+  void bindStockLine(zdb::Query &stokhar, int row, const QVariant &billNo, const LineSources &sources);
 
   const ClosingRunValues &values() const { return run_; }
 

@@ -1,5 +1,6 @@
 #include "closing_run.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "board/board.h"
@@ -163,9 +164,8 @@ bool ClosingRun::scanGridRow(int row) {
     // No break: with two marks the rightmost register decides.
     if (c >= 3 && cell.text == QLatin1String("Ok")) {
       marked = true;
-      b.QueryKasaAdi.setText(QStringLiteral("Select*From Kasa Where KasaAdi = \"") +
-                             zdb::quoted(grid.columns[size_t(c)].caption) + QLatin1Char('"'));
-      b.QueryKasaAdi.open();
+      lookUp(b.QueryKasaAdi, QStringLiteral("Select*From Kasa Where KasaAdi = \"") +
+                                 zdb::quoted(grid.columns[size_t(c)].caption) + QLatin1Char('"'));
     }
   }
   emit b.gridChanged();
@@ -182,25 +182,35 @@ void ClosingRun::closeOrder(qint64 orderNo, int row) {
   b.QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(number) +
                       QLatin1Char('"'));
   b.QueryTemp.open();
-  b.QueryMusteriTuru.setText(QStringLiteral("select * from cari Where Carino = \"") +
-                             zdb::quoted(b.QueryMainSip.field(QStringLiteral("CariNo")).asString()) +
-                             QLatin1Char('"'));
-  b.QueryMusteriTuru.open();
-  b.QueryKisimBolum.setText(QStringLiteral("select*from KisimBolum Where No = \"") +
-                            zdb::quoted(b.QueryMainSip.field(QStringLiteral("kisimBolumNo")).asString()) +
-                            QLatin1Char('"'));
-  b.QueryKisimBolum.open();
+  lookUp(b.QueryMusteriTuru, QStringLiteral("select * from cari Where Carino = \"") +
+                                 zdb::quoted(b.QueryMainSip.field(QStringLiteral("CariNo")).asString()) +
+                                 QLatin1Char('"'));
+  lookUp(b.QueryKisimBolum, QStringLiteral("select*from KisimBolum Where No = \"") +
+                                zdb::quoted(b.QueryMainSip.field(QStringLiteral("kisimBolumNo")).asString()) +
+                                QLatin1Char('"'));
 
   // Re-setting a savepoint of the same name replaces the previous order's one.
   b.Connect.savepoint(kOrderSavepoint);
   const QVariant billNo = records_.writeClosedBill(
       b.QueryGenhar, {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
 
-  m.setLinesMaximum(b.QueryTemp.recordCount());
+  const int lines = b.QueryTemp.recordCount();
+  m.setLinesMaximum(lines);
   records_.beginOrderLines();
-  while (!b.QueryTemp.eof()) {
+  // The lines go in multi-row inserts (one for an ordinary order): a round trip per order, not per
+  // line. The progress window still moves line by line while they are bound.
+  for (int written = 0; written < lines;) {
+    const int rows = std::min(kStockRowsPerInsert, lines - written);
     try {
-      records_.writeStockLine(b.QueryStokhar, billNo, {b.QueryTemp, b.QueryMainSip, b.QueryKasaAdi, b.QuerySube});
+      b.QueryStokhar.setText(stokharInsertText(rows));
+      for (int r = 0; r < rows; ++r) {
+        records_.bindStockLine(b.QueryStokhar, r, billNo,
+                               {b.QueryTemp, b.QueryMainSip, b.QueryKasaAdi, b.QuerySube});
+        b.QueryTemp.next();
+        m.processEvents();
+      }
+      b.QueryStokhar.execute();
+      written += rows;
     } catch (const zdb::DbError &e) {
       // A bill without all its lines must not stay, nor may its lines leave temp: the order is
       // given up and stays open. If even the savepoint is gone (lost session, deadlock), the
@@ -216,8 +226,6 @@ void ClosingRun::closeOrder(qint64 orderNo, int row) {
       ++givenUpCount_;
       return;
     }
-    b.QueryTemp.next();
-    m.processEvents();
   }
 
   ++closedCount_;
@@ -265,6 +273,21 @@ qint64 ClosingRun::currentOrderNumber() const {
   const qint64 number = text.toLongLong(&ok);
   if (!ok) throw zdb::DbError(QStringLiteral("Geçersiz adisyon numarası: ") + text);
   return number;
+}
+
+void ClosingRun::lookUp(zdb::Query &query, const QString &statement) {
+  // Inside the run's transaction these rows read the same every time: its reads share one
+  // snapshot (the server's default isolation) and it writes none of these tables. So each distinct
+  // look-up is asked once per run, not once per order.
+  const auto known = lookups_.constFind(statement);
+  if (known != lookups_.constEnd()) {
+    // Still open on this run's answer (the same register or section as the order before).
+    if (!(query.isOpen() && query.text() == statement)) query.restore(*known);
+    return;
+  }
+  query.setText(statement);
+  query.open();
+  lookups_.insert(statement, query.result());
 }
 
 void ClosingRun::addToRelease(qint64 orderNo) {

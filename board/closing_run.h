@@ -1,8 +1,10 @@
 #pragma once
+#include <QHash>
 #include <QString>
 #include <functional>
 
 #include "board/closing_records.h"
+#include "db/query.h"
 
 namespace zboard {
 
@@ -12,7 +14,8 @@ class Board;
 // that carries an "Ok" mark, as one transaction.
 //
 // - Each marked order is a savepoint; a stock line the server rejects gives up only that order
-//   (no bill, no lines, not deleted, its hold released) and the run goes on.
+//   (no bill, no lines, not deleted, its hold released) and the run goes on. An order's lines go
+//   in one multi-row insert, so a rejected line fails them all at once.
 // - Any other error rolls the whole run back.
 // - The end deletes exactly the orders closed: when the server deletes another number of order
 //   rows or lines (another terminal closed or changed them meanwhile) the whole run rolls back
@@ -35,6 +38,8 @@ class ClosingRun {
   void giveBoardBack();
   qint64 currentOrderNumber() const;
   void addToRelease(qint64 orderNo);
+  // Opens `query` on `statement`, or puts back the answer this run already had for it.
+  void lookUp(zdb::Query &query, const QString &statement);
 
   Board &board_;
   ClosingRecords records_;
@@ -46,6 +51,7 @@ class ClosingRun {
   int closedLines_ = 0;
   double closedAmount_ = 0;
   Outcome outcome_ = Outcome::Failed;
+  QHash<QString, zdb::Query::Result> lookups_;  // register, customer and section rows of this run
 };
 
 }  // namespace zboard

@@ -198,19 +198,22 @@ TEST_F(ClosingRecords, RegisterWithoutKasaRowWritesNullRegisterColumns) {
 }
 
 TEST_F(ClosingRecords, StockRowsKeepTheirBillWhileAnotherTerminalInsertsBills) {
-  // Another terminal books a bill right between each of our bills and its first line, and again
-  // between the lines: the highest number is then never ours.
+  // Another terminal books a bill right between each of our bills and its lines: the highest
+  // number is then never ours.
   QSqlQuery other(ztest::admin());
+  int booked = 0;
   board->Connect.setObserver([&](const QString &statement) {
     if (statement.startsWith("INSERT INTO Stokhar")) {
       if (!other.exec("INSERT INTO genhar (ADISYONNO, KAPATANISMI) VALUES (9000, 'KASA2')"))
         ADD_FAILURE() << other.lastError().text().toStdString();
+      ++booked;
     }
   });
   closeAll();
   board->Connect.setObserver(nullptr);
 
-  EXPECT_EQ(ztest::count("SELECT * FROM genhar WHERE ADISYONNO = 9000"), 6);
+  EXPECT_GE(booked, 2);  // before each order's lines
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar WHERE ADISYONNO = 9000"), booked);
   const QVariant bill501 = billOf(501), bill502 = billOf(502);
   ASSERT_TRUE(bill501.isValid() && bill502.isValid());
   EXPECT_EQ(ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = 501 AND GENHARNO = %1").arg(bill501.toInt())), 4);

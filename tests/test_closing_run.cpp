@@ -219,7 +219,8 @@ TEST_F(ClosingRun, AllMarkedOrdersAreClosedAndRemoved) {
   EXPECT_TRUE(sent.contains("select * from cari Where Carino = \"5\""));
   EXPECT_TRUE(sent.contains("select*from KisimBolum Where No = \"2\""));
   EXPECT_EQ(sent.filter("INSERT INTO Genhar (GENHARNO, KISIMBOLUMNO, MASANO, KISISAYISI, TUTAR, DOVIZTIPI, ").size(), 3);
-  EXPECT_EQ(sent.filter("INSERT INTO Stokhar (GENHARNO, ADISYONNO, PRN_NO, STOKADI, ").size(), 6);
+  // One insert per order carries all of its lines.
+  EXPECT_EQ(sent.filter("INSERT INTO Stokhar (GENHARNO, ADISYONNO, PRN_NO, STOKADI, ").size(), 3);
   EXPECT_TRUE(sent.filter("update Mainsip set lockdurum =\"0\" where").isEmpty());
 
   for (int o : {101, 102, 103}) {
@@ -357,6 +358,34 @@ TEST_F(ClosingRun, RejectedStockLineGivesUpOnlyItsOrder) {
   EXPECT_EQ(board->HeldOrderClause, "Adisyonno =\"102\"");
   EXPECT_TRUE(board->BoardErrorText.isEmpty());
   expectBoardGivenBack();
+}
+
+TEST_F(ClosingRun, AnOrderLongerThanOneInsertIsStillAllOrNothing) {
+  // 70 lines take two inserts; the rejected line is in the second.
+  listOrders({{.no = 101, .lines = 70}, {.no = 102, .lines = 3}});
+  adminExec(utf("CREATE TRIGGER zt_stok BEFORE INSERT ON stokhar FOR EACH ROW BEGIN "
+                "IF NEW.STOKADI = 'Ürün 101-66' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Stok karti kilitli'; "
+                "END IF; END"));
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList({"Stok karti kilitli."}));
+  EXPECT_EQ(bills(101), 0);
+  EXPECT_EQ(stockRows(101), 0);  // the first insert's lines went with the order
+  EXPECT_EQ(openLines(101), 70);
+  EXPECT_EQ(bills(102), 1);
+  EXPECT_EQ(stockRows(102), 3);
+
+  adminExec("DROP TRIGGER zt_stok");
+  ASSERT_EQ(board->NextGrid1.rowCount(), 1);
+  confirmAndRun();
+  EXPECT_EQ(fake.errors.size(), 1);
+  EXPECT_FALSE(isOpen(101));
+  // Every line once, each carrying the order's own bill.
+  EXPECT_EQ(ztest::count("SELECT DISTINCT s.STOKADI FROM stokhar s JOIN genhar g ON g.GENHARNO = s.GENHARNO "
+                         "AND g.ADISYONNO = s.ADISYONNO WHERE s.ADISYONNO = 101"),
+            70);
+  EXPECT_EQ(stockRows(101), 70);
 }
 
 TEST_F(ClosingRun, WhenEveryOrderIsGivenUpNothingIsClaimed) {
