@@ -1,0 +1,52 @@
+#pragma once
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+// A restaurant with one busy courier, put straight into the server through an administration
+// connection of the benchmark's own (never the board's).
+namespace zbench {
+
+// Where the private server listens; set once from the command line.
+struct ServerAddress {
+  QString host = QStringLiteral("127.0.0.1");
+  int port = 0;
+  int pid = 0;  // of the server process, when known: its CPU time is reported
+};
+ServerAddress &server();
+
+// The benchmark's administration connection (opened on first use).
+QSqlDatabase admin();
+// Runs one statement on the administration connection; a failure ends the program.
+void execOrDie(const QString &statement);
+QVariant scalarOrDie(const QString &statement);
+
+// A value as a literal of a statement: NULL, or the value's text through the quoting helper
+// between double quotes (the server converts it to the column's type).
+QString literal(const QVariant &value);
+
+struct Rows {
+  QStringList columns;
+  std::vector<std::vector<QVariant>> rows;
+};
+// Multi-row INSERT statements for `rows`, at most `batch` rows each.
+QStringList insertStatements(const QString &table, const Rows &rows, int batch = 500);
+// Every row of a SELECT, with the types the server gave.
+Rows fetch(const QString &statement);
+
+inline const QString kCourier = QStringLiteral("Ali");
+inline const QString kSection = QStringLiteral("Paket Servis");
+inline const QString kTerminal = QStringLiteral("KASA-PC");
+inline const QString kOperator = QStringLiteral("KASA1");
+inline constexpr qint64 kOperatorNo = 7;
+inline constexpr int kFirstOrder = 100001;
+
+// Terminal, working date, settings, branch, staff, registers, sections and customers.
+void seedRestaurant();
+// Empties the open orders and the closed records, then gives the courier `orders` ready orders of
+// the working date with `lines` lines each. Values vary like a day's delivery orders do.
+void seedOrders(int orders, int lines);
+
+}  // namespace zbench
