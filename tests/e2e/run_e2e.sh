@@ -24,32 +24,27 @@ if [ "${1:-}" != "--inside" ]; then
   for tool in unshare mount hostname ip Xvfb xdotool xwininfo import mariadb mariadbd; do
     command -v "$tool" > /dev/null || { echo "e2e: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
   done
+  namespaces=(--net --mount --uts --pid --fork --mount-proc)
   userns=()
-  if [ "$(id -u)" -ne 0 ]; then
-    # Without root, a user namespace stands in, but the settings folder must already exist.
-    if ! unshare --user --map-root-user true 2> /dev/null; then
-      echo "e2e: SKIPPED: needs root or unprivileged user namespaces for its private namespaces"
-      exit 77
-    fi
-    if [ ! -d /opt/zerdapos ]; then
-      echo "e2e: SKIPPED: /opt/zerdapos does not exist and only root may create it"
+  if ! unshare "${namespaces[@]}" true 2> /dev/null; then
+    # Without the right to make namespaces (not root, or a restricted container), a user
+    # namespace stands in; the settings folder must then already exist.
+    if ! unshare --user --map-root-user "${namespaces[@]}" true 2> /dev/null; then
+      echo "e2e: SKIPPED: this machine does not allow private namespaces (needs root or user namespaces)"
       exit 77
     fi
     userns=(--user --map-root-user)
   fi
-  created_dir=0
-  if [ ! -d /opt/zerdapos ]; then mkdir -p /opt/zerdapos; created_dir=1; fi
+  if [ ! -d /opt/zerdapos ] && ! mkdir -p /opt/zerdapos 2> /dev/null; then
+    echo "e2e: SKIPPED: /opt/zerdapos does not exist and cannot be created (needs root once)"
+    exit 77
+  fi
   rm -rf "$out"
   mkdir -p "$out"
-  set +e
   # --kill-child and the private process tree end every process of the run, even when this
-  # script is killed by the ctest timeout.
-  unshare "${userns[@]}" --net --mount --uts --pid --fork --mount-proc --kill-child \
-    "$0" --inside "$program" "$out"
-  status=$?
-  set -e
-  if [ "$created_dir" = 1 ]; then rmdir /opt/zerdapos 2> /dev/null || true; fi
-  exit "$status"
+  # script is killed by the ctest timeout. The folder /opt/zerdapos stays: another run may have
+  # its tmpfs on it.
+  exec unshare "${userns[@]}" "${namespaces[@]}" --kill-child "$0" --inside "$program" "$out"
 fi
 
 # ------------------------------------------------------------------ inside the private namespaces
@@ -110,7 +105,7 @@ wait_until() { # seconds description command...
     if [ -n "$prog_pid" ] && ! kill -0 "$prog_pid" 2> /dev/null; then
       die "the program ended while waiting for $what"
     fi
-    [ "$(date +%s)" -lt "$end" ] || die "$what did not happen within ${limit}s"
+    [ "$(date +%s)" -lt "$end" ] || die "waited ${limit}s for $what, in vain"
     sleep 0.2
   done
 }
@@ -119,7 +114,7 @@ window_shown() { [ -n "$(visible_window "$1")" ]; }
 window_gone() { [ -z "$(visible_window "$1")" ]; }
 # Waits for a top-level window by its caption and sets WID, WX, WY, WW, WH.
 wait_window() { # caption [seconds]
-  wait_until "${2:-30}" "the window \"$1\"" window_shown "$1"
+  wait_until "${2:-30}" "the window \"$1\" to appear" window_shown "$1"
   WID=$(visible_window "$1")
   local X Y WIDTH HEIGHT SCREEN WINDOW
   eval "$(xdotool getwindowgeometry --shell "$WID")"
