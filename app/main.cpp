@@ -56,7 +56,14 @@ int main(int argc, char **argv) {
                       [&board] { return board.QueryTemp.recNo(); });
   yesNo.setAnchor(&keypad);
   information.setAnchor(&keypad);
-  keypad.setShowBoard([&form1] { form1.exec(); });
+  // The keypad, a tool window, would stay stacked above the full-screen board; it cannot be used
+  // while the board is up anyway, so it steps aside until the board closes.
+  keypad.setShowBoard([&form1, &keypad] {
+    keypad.hide();
+    form1.exec();
+    keypad.show();
+    keypad.activateWindow();
+  });
   QObject::connect(&keypad, &TFormKeyPad::closed, &app, &QCoreApplication::quit, Qt::QueuedConnection);
 
   keypad.show();

@@ -210,8 +210,6 @@ log "password typed on the keypad, OK pressed"
 
 wait_window "Tahsilmatik" 30
 board=$WID; BX=$WX; BY=$WY
-# Without a window manager nothing restacks the windows; the board goes on top as it would on a desktop.
-xdotool windowraise "$board"
 window_gone "Bilgilendirme" || die "the sign-in or the board start-up showed a message"
 # The first showing adds the courier tracking column; the rest of the start-up follows at once.
 wait_until 20 "the board start-up" sql_is "SELECT COUNT(*) FROM information_schema.COLUMNS
