@@ -1,0 +1,616 @@
+// Fault soak: several headless boards act at random on one database while connections are killed,
+// late lines arrive and (in the long mode) the server restarts; after every step the database must
+// still hold each order open with all its lines or closed exactly once.
+//
+//   short mode (the test command): ZSOAK_SECONDS=25, no restart
+//   long mode: ZSOAK_SECONDS=600 (restarts every ZSOAK_RESTART_EVERY=90 s from 120 s of run time on)
+//   ZSOAK_BOARDS=K (4), ZSOAK_SEED=N (a new seed each run otherwise; printed), ZSOAK_RESTARTS=N forces N
+//
+// Each board lives in its own thread with its own connection. The dialog values (DialogMessage,
+// DialogAnswer) are program-wide, as in the one-thread program, so boards take turns at their
+// commands; a closing run gives the turn away whenever it lets the progress window move, so other
+// boards list, hold, mark and close in the middle of its transaction.
+#include <QCoreApplication>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <mutex>
+#include <random>
+
+#include "board_fixture.h"
+#include "db/db_error.h"
+#include "dialogs/dialog_values.h"
+#include "signin/sign_in.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int envInt(const char *name, int fallback) {
+  const QByteArray v = qgetenv(name);
+  bool ok = false;
+  const int n = v.toInt(&ok);
+  return ok ? n : fallback;
+}
+
+const QStringList kCouriers = {"Ali", "Veli", QString::fromUtf8("Ayşe")};
+const QStringList kSections = {"Paket Servis", "Gel Al"};
+
+// ---------------------------------------------------------------- a connection of the soak's own
+
+// Opened in the thread that uses it; opened again after the server went away.
+class AdminLink {
+ public:
+  explicit AdminLink(QString name) : name_(std::move(name)) {}
+  ~AdminLink() {
+    if (QSqlDatabase::contains(name_)) {
+      QSqlDatabase::database(name_, false).close();
+      QSqlDatabase::removeDatabase(name_);
+    }
+  }
+  QSqlDatabase db() {
+    if (!QSqlDatabase::contains(name_)) {
+      QSqlDatabase d = QSqlDatabase::addDatabase("QMYSQL", name_);
+      d.setHostName("127.0.0.1");
+      d.setPort(ztest::serverPort());
+      d.setUserName("root");
+      d.setPassword("73507350");
+      d.setDatabaseName("zerdapos");
+      d.setConnectOptions("MYSQL_OPT_CONNECT_TIMEOUT=5");
+    }
+    QSqlDatabase d = QSqlDatabase::database(name_, false);
+    if (!d.isOpen()) d.open();
+    return d;
+  }
+  // Runs statements; false (and the link closed, to be opened again) when one fails.
+  bool exec(const QStringList &statements, QString *error = nullptr) {
+    QSqlDatabase d = db();
+    QSqlQuery q(d);
+    for (const QString &s : statements) {
+      if (!q.exec(s)) {
+        if (error) *error = q.lastError().text();
+        q.finish();
+        d.close();
+        return false;
+      }
+    }
+    return true;
+  }
+  // Rows of a statement, each row's columns joined by '|'; nullopt when it fails.
+  std::optional<QStringList> rows(const QString &statement) {
+    QSqlDatabase d = db();
+    QSqlQuery q(d);
+    if (!q.exec(statement)) {
+      d.close();
+      return std::nullopt;
+    }
+    QStringList out;
+    while (q.next()) {
+      QStringList row;
+      for (int c = 0; c < q.record().count(); ++c) row << q.value(c).toString();
+      out << row.join('|');
+    }
+    return out;
+  }
+
+ private:
+  QString name_;
+};
+
+// ---------------------------------------------------------------- shared state
+
+struct Counters {
+  std::atomic<long> steps{0}, runs{0}, runsClosed{0}, runsChangedElsewhere{0}, errorsShown{0};
+  std::atomic<long> kills{0}, midRunKills{0}, lateLines{0}, newOrders{0}, restarts{0};
+  std::atomic<long> checks{0}, checksSkipped{0}, violations{0}, recoveries{0}, failedRecoveries{0};
+};
+
+struct Shared {
+  std::mutex turn;  // whoever holds it may run board code or change the database
+  Clock::time_point deadline;
+  std::atomic<bool> serverDown{false};
+  std::atomic<int> restartEpoch{0};  // counts the restarts begun
+  Counters count;
+  std::mutex log;
+  QStringList violationTexts;
+
+  // What each board holds or may still hold, and its session: published by the board's thread.
+  std::mutex published;
+  std::vector<QSet<int>> claims;
+  std::vector<qint64> sessions;
+  std::vector<std::atomic<bool>> recover;  // the board's next step must work: its connection was lost
+  explicit Shared(int boards) : claims(size_t(boards)), sessions(size_t(boards), 0), recover(size_t(boards)) {}
+
+  // A violation stays visible to every later check: each is counted and told once.
+  void violation(const QString &what, const QString &after) {
+    std::lock_guard<std::mutex> g(log);
+    if (seen.contains(what)) return;
+    seen.insert(what);
+    ++count.violations;
+    const QString text = what + " (first seen after " + after + ")";
+    if (violationTexts.size() < 50) violationTexts << text;
+    std::fprintf(stderr, "VIOLATION: %s\n", qPrintable(text));
+  }
+  QSet<QString> seen;
+  bool running() const { return Clock::now() < deadline; }
+};
+
+QSet<int> orderNumbers(const QString &text) {
+  QSet<int> out;
+  static const QRegularExpression number(QStringLiteral("(\\d+)"));
+  for (auto it = number.globalMatch(text); it.hasNext();) out.insert(it.next().captured(1).toInt());
+  return out;
+}
+
+// ---------------------------------------------------------------- the invariants
+
+// Every statement names a violation by its rows; run inside one snapshot, with the turn held, so
+// nothing but committed work of finished statements is seen.
+const char *kInvariantQueries[][2] = {
+    {"order neither open nor closed once (open, bills)",
+     "SELECT e.ADISYONNO, m.ADISYONNO IS NOT NULL, IFNULL(g.c, 0) FROM soak_orders e "
+     "LEFT JOIN mainsip m ON m.ADISYONNO = e.ADISYONNO "
+     "LEFT JOIN (SELECT ADISYONNO, COUNT(*) c FROM genhar GROUP BY ADISYONNO) g ON g.ADISYONNO = e.ADISYONNO "
+     "WHERE (m.ADISYONNO IS NULL AND IFNULL(g.c, 0) <> 1) OR (m.ADISYONNO IS NOT NULL AND IFNULL(g.c, 0) <> 0)"},
+    {"bill of no seeded order", "SELECT g.GENHARNO, g.ADISYONNO FROM genhar g LEFT JOIN soak_orders e ON "
+                                "e.ADISYONNO = g.ADISYONNO WHERE e.ADISYONNO IS NULL"},
+    {"open order lacks a line (order, line, expected, found)",
+     "SELECT x.ADISYONNO, x.STOKADI, x.c, IFNULL(t.c, 0) FROM (SELECT ADISYONNO, STOKADI, COUNT(*) c FROM "
+     "soak_lines GROUP BY ADISYONNO, STOKADI) x JOIN mainsip m ON m.ADISYONNO = x.ADISYONNO LEFT JOIN "
+     "(SELECT ADISYONNO, STOKADI, COUNT(*) c FROM temp GROUP BY ADISYONNO, STOKADI) t ON t.ADISYONNO = "
+     "x.ADISYONNO AND t.STOKADI = x.STOKADI WHERE IFNULL(t.c, 0) <> x.c"},
+    {"line in temp that no open order expects (order, line)",
+     "SELECT t.ADISYONNO, t.STOKADI FROM temp t LEFT JOIN mainsip m ON m.ADISYONNO = t.ADISYONNO "
+     "LEFT JOIN soak_lines x ON x.ADISYONNO = t.ADISYONNO AND x.STOKADI = t.STOKADI "
+     "WHERE m.ADISYONNO IS NULL OR x.ADISYONNO IS NULL"},
+    {"closed order's stock rows differ from its lines (order, line, expected, found)",
+     "SELECT x.ADISYONNO, x.STOKADI, x.c, IFNULL(s.c, 0) FROM (SELECT ADISYONNO, STOKADI, COUNT(*) c FROM "
+     "soak_lines GROUP BY ADISYONNO, STOKADI) x JOIN genhar g ON g.ADISYONNO = x.ADISYONNO LEFT JOIN "
+     "(SELECT GENHARNO, STOKADI, COUNT(*) c FROM stokhar GROUP BY GENHARNO, STOKADI) s ON s.GENHARNO = "
+     "g.GENHARNO AND s.STOKADI = x.STOKADI WHERE IFNULL(s.c, 0) <> x.c"},
+    {"stock row without its bill, or not of its bill's order (stock row, bill, order)",
+     "SELECT s.STOKHARNO, s.GENHARNO, s.ADISYONNO FROM stokhar s LEFT JOIN genhar g ON g.GENHARNO = s.GENHARNO "
+     "LEFT JOIN soak_lines x ON x.ADISYONNO = s.ADISYONNO AND x.STOKADI = s.STOKADI "
+     "WHERE g.GENHARNO IS NULL OR g.ADISYONNO <> s.ADISYONNO OR x.ADISYONNO IS NULL"},
+    {"money of closed bills and open orders is not the seeded total (bills + open, seeded)",
+     "SELECT a.total, b.total FROM (SELECT ROUND((SELECT IFNULL(SUM(CIKIS), 0) FROM genhar) + "
+     "(SELECT IFNULL(SUM(TUTAR), 0) FROM mainsip), 2) total) a, (SELECT ROUND(IFNULL(SUM(TUTAR), 0), 2) total "
+     "FROM soak_orders) b WHERE a.total <> b.total"},
+};
+
+// Checks everything; returns false when the server could not be asked.
+bool checkInvariants(Shared &shared, AdminLink &link, const QString &after) {
+  if (!link.exec({"START TRANSACTION WITH CONSISTENT SNAPSHOT"})) {
+    ++shared.count.checksSkipped;
+    return false;
+  }
+  std::vector<std::pair<QString, QStringList>> found;
+  bool ok = true;
+  for (const auto &q : kInvariantQueries) {
+    const std::optional<QStringList> rows = link.rows(QString::fromUtf8(q[1]));
+    if (!rows) {
+      ok = false;
+      break;
+    }
+    if (!rows->isEmpty()) found.push_back({QString::fromUtf8(q[0]), *rows});
+  }
+  const std::optional<QStringList> held = ok ? link.rows("SELECT ADISYONNO FROM mainsip WHERE lockdurum = 1")
+                                             : std::nullopt;
+  link.exec({"COMMIT"});
+  if (!ok || !held) {
+    ++shared.count.checksSkipped;
+    return false;
+  }
+  ++shared.count.checks;
+  for (const auto &[what, rows] : found) shared.violation(what + ": " + rows.mid(0, 5).join("; "), after);
+  // A held order must be held by a board that still means to release it: one whose hold clause
+  // names it (or, during its run, whose grid lists it).
+  QSet<int> claimed;
+  {
+    std::lock_guard<std::mutex> g(shared.published);
+    for (const QSet<int> &c : shared.claims) claimed.unite(c);
+  }
+  QStringList strays;
+  for (const QString &order : *held)
+    if (!claimed.contains(order.toInt())) strays << order;
+  if (!strays.isEmpty()) shared.violation("held by no board: " + strays.mid(0, 10).join(", "), after);
+  return true;
+}
+
+// ---------------------------------------------------------------- the restaurant's other programs
+
+// New ready orders with their lines, and what the soak expects of them, in one transaction.
+bool addOrders(AdminLink &link, std::mt19937 &random, int &nextOrder, int count, const QDate &workDate) {
+  QStringList statements = {"START TRANSACTION"};
+  for (int i = 0; i < count; ++i) {
+    const int no = nextOrder++;
+    const int lines = 1 + int(random() % 6);
+    const QString courier = kCouriers[int(random() % kCouriers.size())];
+    const QString section = kSections[int(random() % kSections.size())];
+    const QDate date = random() % 10 == 0 ? workDate.addDays(-1) : workDate;
+    double total = 0;
+    for (int l = 1; l <= lines; ++l) {
+      const double price = double(5 + random() % 300) + double(random() % 100) / 100.0;
+      total += price;
+      const QString name = QString::fromUtf8("Ürün %1-%2").arg(no).arg(l);
+      statements << QString("INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON, GARSON, GRUPADI, "
+                            "SATISNOKTASI) VALUES (%1, %2, '%3', 1, %4, 1, 'Garson', 'Yemek', '%5')")
+                        .arg(l)
+                        .arg(no)
+                        .arg(name)
+                        .arg(price, 0, 'f', 2)
+                        .arg(l % 3 == 0 ? "" : "Mutfak");
+      statements << QString("INSERT INTO soak_lines (ADISYONNO, STOKADI) VALUES (%1, '%2')").arg(no).arg(name);
+    }
+    statements << QString("INSERT INTO mainsip (ADISYONNO, FIRMAISMI, TUTAR, SEVKYAPANISMI, KISIM, TARIH, "
+                          "LOCKDURUM, ADISYONYAZDIMI, PAKETCIDURUM, KISISAYISI, CARINO, KISIMBOLUMNO, MASANO) "
+                          "VALUES (%1, '%2', %3, '%4', '%5', '%6', 0, 1, 50, 1, %7, 2, '')")
+                      .arg(no)
+                      .arg(QString::fromUtf8("Müşteri %1").arg(no))
+                      .arg(total, 0, 'f', 2)
+                      .arg(courier, section, date.toString(Qt::ISODate))
+                      .arg(1 + int(random() % 40));
+    statements << QString("INSERT INTO soak_orders (ADISYONNO, TUTAR) VALUES (%1, %2)").arg(no).arg(total, 0, 'f', 2);
+  }
+  statements << "COMMIT";
+  // Numbers of a failed attempt are not used again: it may have committed after all.
+  return link.exec(statements);
+}
+
+// A line that arrives for an open order after boards may have listed it.
+bool addLateLine(AdminLink &link, std::mt19937 &random) {
+  const std::optional<QStringList> open = link.rows("SELECT ADISYONNO FROM mainsip ORDER BY RAND() LIMIT 1");
+  if (!open || open->isEmpty()) return false;
+  const int no = open->front().toInt();
+  const QString name = QString::fromUtf8("Geç %1-%2").arg(no).arg(random() % 1000000);
+  return link.exec({"START TRANSACTION",
+                    QString("INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON) VALUES "
+                            "(99, %1, '%2', 1, 0, 1)")
+                        .arg(no)
+                        .arg(name),
+                    QString("INSERT INTO soak_lines (ADISYONNO, STOKADI) VALUES (%1, '%2')").arg(no).arg(name),
+                    "COMMIT"});
+}
+
+// ---------------------------------------------------------------- server restart
+
+bool alive(qint64 pid) {
+  if (::kill(pid_t(pid), 0) != 0) return false;
+  QFile stat(QString("/proc/%1/stat").arg(pid));  // an exited server nobody reaped yet is gone too
+  if (!stat.open(QIODevice::ReadOnly)) return false;
+  const QByteArray text = stat.readAll();
+  const qsizetype close = text.lastIndexOf(')');
+  return close < 0 || close + 2 >= text.size() || text.at(close + 2) != 'Z';
+}
+
+// Stops the private test server by its pid and starts it again with the very same command line, so
+// its data, port and socket stay. Never touches another server: the pid must be ours.
+bool restartServer(bool crash) {
+  const QString dir = QStringLiteral(ZTEST_DB_DIR);
+  QFile pidFile(dir + "/pid");
+  if (!pidFile.open(QIODevice::ReadOnly)) return false;
+  const qint64 pid = QString::fromLatin1(pidFile.readAll()).trimmed().toLongLong();
+  pidFile.close();
+  QFile cmdline(QString("/proc/%1/cmdline").arg(pid));
+  if (pid <= 0 || !cmdline.open(QIODevice::ReadOnly)) return false;
+  QStringList args = QString::fromLocal8Bit(cmdline.readAll()).split(QChar('\0'), Qt::SkipEmptyParts);
+  if (args.isEmpty() || !args.contains("--datadir=" + dir + "/data")) return false;
+  ::kill(pid_t(pid), crash ? SIGKILL : SIGTERM);
+  for (int i = 0; i < 600 && alive(pid); ++i) QThread::msleep(50);
+  if (alive(pid)) return false;
+  const QString program = args.takeFirst();
+  QProcess server;
+  server.setProgram(program);
+  server.setArguments(args);
+  server.setStandardOutputFile(QProcess::nullDevice());
+  server.setStandardErrorFile(QProcess::nullDevice());
+  qint64 newPid = 0;
+  if (!server.startDetached(&newPid)) return false;
+  QFile out(dir + "/pid");
+  if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  out.write(QByteArray::number(newPid) + "\n");
+  out.close();
+  AdminLink probe("soak_restart_probe");
+  for (int i = 0; i < 600; ++i) {
+    if (probe.db().isOpen()) return true;
+    QThread::msleep(100);
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- a board and its operator
+
+class SoakMessenger : public zdlg::Messenger {
+ public:
+  void showInformation() override {
+    if (zdlg::DialogMessage.contains(QString::fromUtf8("Başarı İle Tahsil"))) ++closed;
+    if (zdlg::DialogMessage.contains(QString::fromUtf8("başka bir terminalde"))) ++changedElsewhere;
+  }
+  void showQuestion() override {
+    ++questions;
+    zdlg::DialogAnswer = 1;  // "Evet"
+  }
+  void setQuestionLabelColour(quint32) override {}
+  void showPlainMessage(const QString &) override {}
+  void showError(const QString &text) override {
+    ++errors;
+    lastError = text;
+  }
+  void processEvents() override {
+    if (onProcessEvents) onProcessEvents();
+    QCoreApplication::processEvents();
+  }
+  void setOrdersMaximum(int) override {}
+  void setLinesMaximum(int) override {}
+  void showProgress() override {}
+  void closeProgress() override {}
+
+  long questions = 0, closed = 0, changedElsewhere = 0, errors = 0;
+  QString lastError;
+  std::function<void()> onProcessEvents;
+};
+
+void runBoard(Shared &shared, int k, unsigned seed) {
+  std::mt19937 random(seed);
+  SoakMessenger messenger;
+  AdminLink link(QString("soak_check_%1").arg(k));
+  auto board = std::make_unique<zboard::Board>(messenger, QString("soak_board_%1").arg(k));
+  ztest::configure(board->Connect);
+  board->setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+  std::unique_lock<std::mutex> turn(shared.turn, std::defer_lock);
+  int sessionGeneration = -1;
+
+  auto publish = [&](bool withGrid) {
+    QSet<int> claims = orderNumbers(board->HeldOrderClause);
+    if (withGrid)
+      for (int r = 0; r < board->NextGrid1.rowCount(); ++r) claims.insert(board->NextGrid1.cell(0, r).text.toInt());
+    qint64 session = 0;
+    if (board->Connect.isOpen() && board->Connect.generation() != sessionGeneration) {
+      try {
+        session = board->Connect.serverThreadId();
+        sessionGeneration = board->Connect.generation();
+      } catch (const zdb::DbError &) {
+      }
+    }
+    std::lock_guard<std::mutex> g(shared.published);
+    shared.claims[size_t(k)] = claims;
+    if (session) shared.sessions[size_t(k)] = session;
+  };
+  // Mid-run: other boards get the turn, and sometimes this board's session is killed right here.
+  messenger.onProcessEvents = [&] {
+    publish(true);
+    turn.unlock();
+    if (random() % 60 == 0 && !shared.serverDown) {
+      qint64 session;
+      {
+        std::lock_guard<std::mutex> g(shared.published);
+        session = shared.sessions[size_t(k)];
+      }
+      if (session && link.exec({QString("KILL CONNECTION %1").arg(session)})) {
+        ++shared.count.midRunKills;
+        shared.recover[size_t(k)] = true;
+      }
+    }
+    QThread::usleep(random() % 1500);
+    turn.lock();
+  };
+
+  bool shown = false;
+  try {
+    turn.lock();
+    board->Connect.open();
+    publish(false);
+    turn.unlock();
+  } catch (const zdb::DbError &) {
+    turn.unlock();  // the first command opens it again
+  }
+
+  while (shared.running()) {
+    turn.lock();
+    const int epoch = shared.restartEpoch;
+    const bool mustWork = shared.recover[size_t(k)].exchange(false) && !shared.serverDown;
+    const long errorsBefore = messenger.errors;
+    QString action;
+    const int dice = int(random() % 100);
+    if (!shown) {
+      action = "sign-in";
+      const zsignin::SignInResult signedIn = zsignin::signIn(*board, "1234");
+      shown = signedIn.showBoard() && board->FormShow() == zboard::StartupResult::Ready;
+    } else if (dice < 20 && !board->ListBox2.items.isEmpty()) {
+      action = "courier";
+      board->selectCourier(int(random() % board->ListBox2.items.size()));
+    } else if (dice < 28 && !board->ListBox1.items.isEmpty()) {
+      action = "section";
+      board->selectSection(int(random() % board->ListBox1.items.size()));
+    } else if (dice < 40) {
+      action = QString::fromUtf8("GÜNCELLE");
+      board->Refresh();
+    } else if (dice < 60 && board->NextGrid1.rowCount() > 0) {
+      action = "marks";
+      for (int clicks = 1 + int(random() % 3); clicks > 0; --clicks)
+        board->NextGrid1CellClick(int(random() % board->NextGrid1.columnCount()),
+                                  int(random() % board->NextGrid1.rowCount()));
+    } else if (dice < 64) {
+      action = random() % 2 ? QString::fromUtf8("Tümünü Seç") : QString::fromUtf8("Tüm Seçimi İptal Et");
+      if (random() % 2) board->HepsiniSecClick();
+      else board->TumSecimiIptalClick();
+    } else if (dice < 93) {
+      action = "collect";
+      const long asked = messenger.questions;
+      board->Button2Click();
+      if (messenger.questions - asked == 2) ++shared.count.runs;
+    } else {
+      action = "TERK";
+      if (board->Terk()) shown = false;
+    }
+    ++shared.count.steps;
+    const long failed = messenger.errors - errorsBefore;
+    shared.count.errorsShown += failed;
+    // Unless the server went away again meanwhile, or this very step lost its session.
+    if (mustWork && epoch == shared.restartEpoch && !shared.serverDown) {
+      ++shared.count.recoveries;
+      if (failed > 0 && !shared.recover[size_t(k)]) {
+        ++shared.count.failedRecoveries;
+        shared.violation(QString("board %1: %2 failed after its connection was lost: %3")
+                             .arg(k)
+                             .arg(action, messenger.lastError),
+                         QString("step %1").arg(shared.count.steps.load()));
+      }
+    }
+    publish(false);
+    checkInvariants(shared, link, QString("board %1 %2").arg(k).arg(action));
+    turn.unlock();
+    QThread::usleep(random() % 3000);
+  }
+
+  // The operator leaves: what the board holds is released.
+  turn.lock();
+  messenger.onProcessEvents = nullptr;
+  if (!board->Terk()) board->Terk();  // a lost connection is opened again by the second one
+  publish(false);
+  shared.count.runsClosed += messenger.closed;
+  shared.count.runsChangedElsewhere += messenger.changedElsewhere;
+  board.reset();
+  turn.unlock();
+}
+
+// Kills sessions, brings late lines and new orders, restarts the server.
+void runFaults(Shared &shared, unsigned seed, int restartsWanted, int restartEvery, const QDate &workDate,
+               int &nextOrder) {
+  std::mt19937 random(seed);
+  AdminLink link("soak_faults");
+  const int boards = int(shared.sessions.size());
+  const auto start = Clock::now();
+  int restarts = 0;
+  while (shared.running()) {
+    QThread::msleep(20 + random() % 250);
+    if (!shared.running()) break;
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double left = std::chrono::duration<double>(shared.deadline - Clock::now()).count();
+    const bool restartDue = restarts < restartsWanted && left > 20 &&
+                            elapsed > (restartEvery > 0 ? restartEvery * (restarts + 1) : 8.0 * (restarts + 1));
+    if (restartDue) {
+      // Mid-statement, mid-run or between steps: whatever the boards are doing.
+      shared.serverDown = true;
+      ++shared.restartEpoch;
+      const bool crash = restarts % 2 == 1;
+      const bool ok = restartServer(crash);
+      ++restarts;
+      ++shared.count.restarts;
+      std::fprintf(stderr, "soak: server %s and started again after %.0f s: %s\n", crash ? "killed" : "stopped",
+                   elapsed, ok ? "up" : "FAILED");
+      if (!ok) {
+        shared.violation("the server did not come back after a restart", QString("%1 s").arg(elapsed));
+        return;
+      }
+      shared.serverDown = false;
+      for (auto &r : shared.recover) r = true;
+      continue;
+    }
+    const int dice = int(random() % 100);
+    if (dice < 60) {
+      const int k = int(random() % boards);
+      qint64 session;
+      {
+        std::lock_guard<std::mutex> g(shared.published);
+        session = shared.sessions[size_t(k)];
+      }
+      if (session && link.exec({QString("KILL CONNECTION %1").arg(session)})) {
+        ++shared.count.kills;
+        shared.recover[size_t(k)] = true;
+      }
+    } else if (dice < 80) {
+      std::lock_guard<std::mutex> g(shared.turn);
+      if (addOrders(link, random, nextOrder, 1 + int(random() % 4), workDate)) ++shared.count.newOrders;
+      checkInvariants(shared, link, "new orders");
+    } else {
+      std::lock_guard<std::mutex> g(shared.turn);
+      if (addLateLine(link, random)) ++shared.count.lateLines;
+      checkInvariants(shared, link, "a late line");
+    }
+  }
+}
+
+class Soak : public ztest::DbTest {};
+
+TEST_F(Soak, BoardsUnderFaultsNeverLoseOrDoubleAnOrder) {
+  const int seconds = envInt("ZSOAK_SECONDS", 25);
+  const int boards = std::max(1, envInt("ZSOAK_BOARDS", 4));
+  const int restartEvery = envInt("ZSOAK_RESTART_EVERY", 90);
+  const bool longMode = seconds >= 120;
+  const int restarts = envInt("ZSOAK_RESTARTS", longMode ? std::max(1, (seconds - 30) / restartEvery) : 0);
+  const unsigned seed = unsigned(envInt("ZSOAK_SEED", int(std::random_device()() & 0x7fffffff)));
+  std::printf("soak: %d boards, %d s, %d restarts, seed %u\n", boards, seconds, restarts, seed);
+
+  ztest::seedRestaurant(4);
+  ztest::exec(QString::fromUtf8(
+      "INSERT INTO `user` (USERNAME, USERNO, usersifre, Isten_Ayrildi, PaketServis, NAKITKAPATMA, Sevkiyatci) "
+      "VALUES ('Ayşe', 23, '9993', 0, 0, 0, 1);\n"
+      "INSERT INTO userkisbol (Username, kisim, siparistipi) VALUES ('KASA1', 'Gel Al', '2');\n"
+      "CREATE TABLE soak_orders (ADISYONNO INT NOT NULL PRIMARY KEY, TUTAR DOUBLE) ENGINE=InnoDB;\n"
+      "CREATE TABLE soak_lines (ADISYONNO INT NOT NULL, STOKADI VARCHAR(30) NOT NULL, KEY (ADISYONNO)) "
+      "ENGINE=InnoDB;"));
+  int nextOrder = 1001;
+  {
+    AdminLink link("soak_seed");
+    std::mt19937 random(seed);
+    for (int batch = 0; batch < 12; ++batch)
+      ASSERT_TRUE(addOrders(link, random, nextOrder, 10, ztest::workDate()));
+  }
+
+  Shared shared(boards);
+  shared.deadline = Clock::now() + std::chrono::seconds(seconds);
+  std::vector<QThread *> threads;
+  for (int k = 0; k < boards; ++k)
+    threads.push_back(QThread::create([&shared, k, seed] { runBoard(shared, k, seed * 31u + unsigned(k)); }));
+  threads.push_back(QThread::create([&] {
+    runFaults(shared, seed * 17u + 7u, restarts, longMode ? restartEvery : 0, ztest::workDate(), nextOrder);
+  }));
+  for (QThread *t : threads) t->start();
+  for (QThread *t : threads) {
+    while (!t->wait(100)) QCoreApplication::processEvents();
+    delete t;
+  }
+
+  // Every board has left: nothing may stay held, and the invariants hold at the end too.
+  {
+    AdminLink link("soak_final");
+    for (auto &c : shared.claims) c.clear();
+    checkInvariants(shared, link, "the end");
+    const std::optional<QStringList> closed = link.rows("SELECT COUNT(*), (SELECT COUNT(*) FROM mainsip), "
+                                                        "(SELECT COUNT(*) FROM soak_orders) FROM genhar");
+    ASSERT_TRUE(closed.has_value());
+    const QStringList n = closed->front().split('|');
+    const Counters &c = shared.count;
+    std::printf("soak: steps %ld, closing runs %ld (%ld closed something, %ld rolled back: changed elsewhere), "
+                "errors shown %ld\n",
+                c.steps.load(), c.runs.load(), c.runsClosed.load(), c.runsChangedElsewhere.load(),
+                c.errorsShown.load());
+    std::printf("soak: orders seeded %s, closed %s, still open %s\n", qPrintable(n[2]), qPrintable(n[0]),
+                qPrintable(n[1]));
+    std::printf("soak: faults injected %ld (killed sessions %ld, of them mid-run %ld; late lines %ld; "
+                "restarts %ld), new order batches %ld\n",
+                c.kills + c.midRunKills + c.lateLines + c.restarts, c.kills.load() + c.midRunKills.load(),
+                c.midRunKills.load(), c.lateLines.load(), c.restarts.load(), c.newOrders.load());
+    std::printf("soak: checks %ld (skipped while the server was away %ld), first steps after a lost "
+                "connection %ld (failed %ld), violations %ld\n",
+                c.checks.load(), c.checksSkipped.load(), c.recoveries.load(), c.failedRecoveries.load(),
+                c.violations.load());
+    std::fflush(stdout);
+    link.exec({"DROP TABLE soak_orders", "DROP TABLE soak_lines"});
+  }
+  EXPECT_EQ(shared.count.violations.load(), 0) << shared.violationTexts.join("\n").toStdString();
+  EXPECT_GT(shared.count.checks.load(), 0);
+  EXPECT_GT(shared.count.runs.load(), 0);
+  EXPECT_EQ(shared.count.restarts.load(), restarts);
+}
+
+}  // namespace
