@@ -32,7 +32,10 @@ void Connection::setPort(int port) { database().setPort(port); }
 
 void Connection::open() {
   QSqlDatabase db = database();
-  db.setConnectOptions(QStringLiteral("MYSQL_OPT_CONNECT_TIMEOUT=10"));
+  // A server that vanishes without closing the connection (power, cable) must not hang the board
+  // inside a statement for ever; the read limit stays well above the server's lock wait.
+  db.setConnectOptions(QStringLiteral(
+      "MYSQL_OPT_CONNECT_TIMEOUT=10;MYSQL_OPT_READ_TIMEOUT=120;MYSQL_OPT_WRITE_TIMEOUT=120"));
   if (!db.open()) throw DbError(serverErrorText(db.lastError()));
   inTransaction_ = false;
   ++generation_;
