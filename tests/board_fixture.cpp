@@ -24,7 +24,7 @@ void seedRestaurant(int registers) {
   }
 }
 
-void addOrder(const OrderSpec &o) {
+void addOrder(const OrderRow &o) {
   const QString customer = o.customer.isEmpty() ? QString::fromUtf8("Müşteri %1").arg(o.no) : o.customer;
   QSqlQuery q(admin());
   q.prepare("INSERT INTO mainsip (ADISYONNO, FIRMAISMI, TUTAR, SEVKYAPANISMI, KISIM, TARIH, LOCKDURUM, "

@@ -18,7 +18,7 @@ inline QDate workDate() { return QDate(2026, 12, 9); }
 // couriers Ali and Veli, section "Paket Servis".
 void seedRestaurant(int registers = 4);
 
-struct OrderSpec {
+struct OrderRow {
   int no = 0;
   QString courier = QStringLiteral("Ali");
   QString section = QStringLiteral("Paket Servis");
@@ -30,7 +30,7 @@ struct OrderSpec {
   int ready = 1;     // AdisyonYazdimi
 };
 // A ready order with its lines in temp.
-void addOrder(const OrderSpec &spec);
+void addOrder(const OrderRow &order);
 
 // A board on the private server with a scripted messenger that records every statement sent.
 class BoardTest : public DbTest {

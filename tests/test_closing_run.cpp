@@ -37,8 +37,8 @@ class ClosingRun : public ztest::BoardTest {
   }
 
   // Ali's orders in the grid, every one marked for the default register.
-  void listOrders(const std::vector<ztest::OrderSpec> &orders) {
-    for (const ztest::OrderSpec &o : orders) ztest::addOrder(o);
+  void listOrders(const std::vector<ztest::OrderRow> &orders) {
+    for (const ztest::OrderRow &o : orders) ztest::addOrder(o);
     ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
     listCourier("Ali");
     ASSERT_EQ(board->NextGrid1.rowCount(), int(orders.size()));
@@ -313,7 +313,7 @@ TEST_F(ClosingRun, MarkedOrderWithoutLinesIsClosedWithoutStockRows) {
 }
 
 TEST_F(ClosingRun, EachStatementIsPreparedOncePerRun) {
-  std::vector<ztest::OrderSpec> orders;
+  std::vector<ztest::OrderRow> orders;
   for (int no = 101; no <= 105; ++no) orders.push_back({.no = no, .lines = 3});
   listOrders(orders);
   auto prepares = [&] {

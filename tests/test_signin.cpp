@@ -340,11 +340,11 @@ TEST_F(Keypad, WindowPanelAndEveryButtonAsDesigned) {
   ASSERT_EQ(panel, keypad->panel1());
   EXPECT_EQ(panel->geometry(), QRect(1, 1, 303, 349));
 
-  struct Spec {
+  struct ButtonLayout {
     const char *name, *caption;
     int left, top, height, pixels;
   };
-  const Spec specs[] = {
+  const ButtonLayout buttons[] = {
       {"BitBtn10", "TERK", 1, 1, 68, 19},     {"BitBtnTumunuSil", "<<<<", 228, 1, 68, 21},
       {"BitBtn1", "1", 1, 71, 68, 32},        {"BitBtn2", "2", 76, 71, 68, 32},
       {"BitBtn3", "3", 152, 71, 68, 32},      {"BitBtn11", "<", 228, 71, 68, 32},
@@ -354,8 +354,8 @@ TEST_F(Keypad, WindowPanelAndEveryButtonAsDesigned) {
       {"BitBtn9", "9", 152, 211, 68, 32},     {"BitBtn12", ",", 1, 281, 68, 32},
       {"BitBtn0", "0", 76, 281, 68, 32},      {"BitBtn13", "00", 152, 281, 68, 32},
   };
-  EXPECT_EQ(keypad->findChildren<QPushButton *>().size(), int(std::size(specs)));
-  for (const Spec &s : specs) {
+  EXPECT_EQ(keypad->findChildren<QPushButton *>().size(), int(std::size(buttons)));
+  for (const ButtonLayout &s : buttons) {
     SCOPED_TRACE(s.name);
     QPushButton *b = button(s.name);
     ASSERT_NE(b, nullptr);
