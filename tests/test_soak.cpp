@@ -128,7 +128,21 @@ struct Shared {
   std::vector<QSet<int>> claims;
   std::vector<qint64> sessions;
   std::vector<std::atomic<bool>> recover;  // the board's next step must work: its connection was lost
-  explicit Shared(int boards) : claims(size_t(boards)), sessions(size_t(boards), 0), recover(size_t(boards)) {}
+  // Kills of a board's session begun and returned: while they differ, a kill is on its way and the
+  // board's step may lose its session at any moment.
+  std::vector<std::atomic<long>> killsBegun, killsDone;
+  explicit Shared(int boards)
+      : claims(size_t(boards)), sessions(size_t(boards), 0), recover(size_t(boards)), killsBegun(size_t(boards)),
+        killsDone(size_t(boards)) {}
+
+  // Kills board k's session; its next step must then work again.
+  bool killSession(int k, qint64 session, const std::function<bool(const QString &)> &exec) {
+    ++killsBegun[size_t(k)];
+    const bool killed = exec(QString("KILL CONNECTION %1").arg(session));
+    ++killsDone[size_t(k)];
+    recover[size_t(k)] = true;
+    return killed;
+  }
 
   // A violation stays visible to every later check: each is counted and told once.
   void violation(const QString &what, const QString &after) {
@@ -395,8 +409,8 @@ void runBoard(Shared &shared, int k, unsigned seed) {
         std::lock_guard<std::mutex> g(shared.published);
         session = shared.sessions[size_t(k)];
       }
-      if (session) shared.recover[size_t(k)] = true;
-      if (session && link.exec({QString("KILL CONNECTION %1").arg(session)})) ++shared.count.midRunKills;
+      if (session && shared.killSession(k, session, [&](const QString &sql) { return link.exec({sql}); }))
+        ++shared.count.midRunKills;
     }
     QThread::usleep(random() % 1500);
     turn.lock();
@@ -415,7 +429,11 @@ void runBoard(Shared &shared, int k, unsigned seed) {
   while (shared.running()) {
     turn.lock();
     const int epoch = shared.restartEpoch;
-    const bool mustWork = shared.recover[size_t(k)].exchange(false) && !shared.serverDown;
+    // A step must work after a lost connection, unless a kill of its session is still on its way.
+    const long killsDone = shared.killsDone[size_t(k)];
+    const long killsBegun = shared.killsBegun[size_t(k)];
+    const bool mustWork =
+        shared.recover[size_t(k)].exchange(false) && !shared.serverDown && killsBegun == killsDone;
     const long errorsBefore = messenger.errors;
     QString action;
     const int dice = int(random() % 100);
@@ -456,7 +474,7 @@ void runBoard(Shared &shared, int k, unsigned seed) {
     // Unless the server went away again meanwhile, or this very step lost its session.
     if (mustWork && epoch == shared.restartEpoch && !shared.serverDown) {
       ++shared.count.recoveries;
-      if (failed > 0 && !shared.recover[size_t(k)]) {
+      if (failed > 0 && shared.killsBegun[size_t(k)] == killsBegun) {
         ++shared.count.failedRecoveries;
         shared.violation(QString("board %1: %2 failed after its connection was lost: %3")
                              .arg(k)
@@ -527,9 +545,8 @@ void runFaults(Shared &shared, unsigned seed, int restartsWanted, int restartEve
         std::lock_guard<std::mutex> g(shared.published);
         session = shared.sessions[size_t(k)];
       }
-      // Flagged first: the board may see its session die before KILL even returns here.
-      if (session) shared.recover[size_t(k)] = true;
-      if (session && link.exec({QString("KILL CONNECTION %1").arg(session)})) ++shared.count.kills;
+      if (session && shared.killSession(k, session, [&](const QString &sql) { return link.exec({sql}); }))
+        ++shared.count.kills;
     } else if (dice < 80) {
       std::lock_guard<std::mutex> g(shared.turn);
       if (addOrders(link, random, nextOrder, 1 + int(random() % 4), workDate)) ++shared.count.newOrders;
