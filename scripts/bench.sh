@@ -8,11 +8,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
-"$here/deps.sh"
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" --target bench_closing -j"$(nproc)"
+BUILD_DIR=$build "$here/build.sh" --target bench_closing
 
 dbdir="$build/benchdb"
 trap '"$here/mariadb_private.sh" stop "$dbdir" || true' EXIT INT TERM

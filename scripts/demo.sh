@@ -41,10 +41,7 @@ if ! xdpyinfo > /dev/null 2>&1; then
 fi
 
 echo "demo: building the program into $build"
-mkdir -p "$build"
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" --target tahsilmatik -j"$(nproc)"
+BUILD_DIR=$build "$here/build.sh" --target tahsilmatik
 program=$build/app/tahsilmatik
 [ -x "$program" ] || fail "the build did not produce $program"
 

@@ -6,11 +6,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 
-"$here/deps.sh"
-
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$build.configure.log" 2>&1 \
-  || { cat "$build.configure.log"; exit 1; }
-cmake --build "$build" -j"$(nproc)"
+BUILD_DIR=$build "$here/build.sh"
 
 # ctest starts the server as a fixture and stops it at the end; the trap also stops it when the
 # run is interrupted or ctest itself dies.
