@@ -96,6 +96,9 @@ class Board : public QObject {
   // "TERK": releases the held orders of the working date; true when the board may close.
   bool Terk();
 
+  // Opens QueryTemp on the lines of one order (the lines grid follows it).
+  void openOrderLines(const QString &orderNo);
+
   // ---- payment grid and summary
   void NextGrid1CellClick(int column, int row);
   void HepsiniSecClick();      // "Tümünü Seç"

@@ -179,9 +179,7 @@ void ClosingRun::closeOrder(qint64 orderNo, int row) {
   const qsizetype clauseLength = b.HeldOrderClause.size();
   b.HeldOrderClause += QStringLiteral(" Adisyonno = ") + number + QStringLiteral(" or ");
 
-  b.QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(number) +
-                      QLatin1Char('"'));
-  b.QueryTemp.open();
+  b.openOrderLines(number);
   lookUp(b.QueryMusteriTuru, QStringLiteral("select * from cari Where Carino = \"") +
                                  zdb::quoted(b.QueryMainSip.field(QStringLiteral("CariNo")).asString()) +
                                  QLatin1Char('"'));

@@ -7,6 +7,12 @@
 
 namespace zboard {
 
+void Board::openOrderLines(const QString &orderNo) {
+  QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(orderNo) +
+                    QStringLiteral("\""));
+  QueryTemp.open();
+}
+
 QString Board::courierSectionCondition() const {
   return QStringLiteral(" And SevkYapanIsmi =\"") + zdb::quoted(ListBox2.selectedText()) +
          QStringLiteral("\" and Kisim = \"") + zdb::quoted(ListBox1.selectedText()) + QStringLiteral("\"");
@@ -46,9 +52,7 @@ void Board::LoadCourierOrders() {
   QString clause;
   for (QueryMainSip.first(); !QueryMainSip.eof(); QueryMainSip.next()) {
     const QString orderNo = QueryMainSip.field(QStringLiteral("ADISYONNO")).asString();
-    QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(orderNo) +
-                      QStringLiteral("\""));
-    QueryTemp.open();
+    openOrderLines(orderNo);
     if (QueryTemp.isEmpty()) {
       zdlg::DialogMessage = orderNo + QStringLiteral(" Nolu Adisyona Ait ürün listelenemedi  ?");
       messenger_.showInformation();

@@ -1,7 +1,6 @@
 // Marking each order for a payment register, and the summary panel that counts the marks.
 #include "board.h"
 #include "db/db_error.h"
-#include "db/quoting.h"
 #include "db/turkish_format.h"
 
 namespace zboard {
@@ -37,9 +36,7 @@ void Board::NextGrid1CellClick(int column, int row) {
     ClickedColumn = column;
     const bool validRow = row >= 0 && row < NextGrid1.rowCount();
     if (NextGrid1.rowCount() > 0 && validRow) ClickedOrderNo = NextGrid1.cell(0, ClickedRow).text;
-    QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(ClickedOrderNo) +
-                      QStringLiteral("\""));
-    QueryTemp.open();
+    openOrderLines(ClickedOrderNo);
     if (validRow && column >= 3) {
       applyMarkRule(NextGrid1, column, row);
       emit gridChanged();
