@@ -276,15 +276,7 @@ void Query::run(bool wantRows) {
       close();
       throw DbError(error);
     }
-    if (!layoutChecked_) {
-      for (const QString &column : declared_) {
-        if (!index_.contains(column.toLower())) {
-          close();
-          throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, column));
-        }
-      }
-      layoutChecked_ = true;
-    }
+    checkDeclared();
     open_ = true;
     current_ = 0;
     eof_ = rows_.empty();
@@ -293,13 +285,56 @@ void Query::run(bool wantRows) {
   if (changed_) changed_();
 }
 
+void Query::checkDeclared() {
+  if (layoutChecked_) return;
+  for (const QString &column : declared_) {
+    if (!index_.contains(column.toLower())) {
+      close();
+      throw DbError(QStringLiteral("%1: Field '%2' not found").arg(name_, column));
+    }
+  }
+  layoutChecked_ = true;
+}
+
+Query::Result Query::Result::read(QSqlQuery &query, const QString &text, const std::vector<const Result *> &shapes) {
+  Result result;
+  result.text = text;
+  const QSqlRecord record = query.record();
+  const int columns = record.count();
+  // Results of one statement shape (an order's lines, order after order) share their names.
+  const Result *shape = nullptr;
+  for (const Result *candidate : shapes) {
+    bool same = candidate->names.size() == columns;
+    for (int c = 0; same && c < columns; ++c) same = record.fieldName(c) == candidate->names.at(c);
+    if (same) {
+      shape = candidate;
+      break;
+    }
+  }
+  if (shape) {
+    result.names = shape->names;
+    result.index = shape->index;
+  } else {
+    for (int c = 0; c < columns; ++c) {
+      result.names << record.fieldName(c);
+      result.index.insert(record.fieldName(c).toLower(), c);
+    }
+  }
+  while (query.next()) {
+    std::vector<QVariant> row(static_cast<size_t>(columns));
+    for (int c = 0; c < columns; ++c) row[size_t(c)] = query.value(c);
+    result.rows.push_back(std::move(row));
+  }
+  if (query.lastError().isValid()) throw DbError(serverErrorText(query.lastError()));
+  return result;
+}
+
 Query::Result Query::result() const {
   if (!open_) return Result{text_, {}, {}, {}};
   return Result{text_, names_, index_, rows_};
 }
 
-void Query::restore(const Result &result) {
-  setText(result.text);
+void Query::takeLayout(const Result &result) {
   if (result.names != layoutNames_) {
     layoutNames_ = result.names;
     layoutIndex_ = result.index;
@@ -308,7 +343,15 @@ void Query::restore(const Result &result) {
   }
   names_ = layoutNames_;
   index_ = layoutIndex_;
-  rows_ = result.rows;
+}
+
+void Query::restore(const Result &result) { restore(Result(result)); }
+
+void Query::restore(Result &&result) {
+  setText(result.text);
+  takeLayout(result);
+  checkDeclared();
+  rows_ = std::move(result.rows);
   open_ = true;
   current_ = 0;
   eof_ = rows_.empty();
@@ -360,6 +403,13 @@ Field Query::field(const QString &name) const {
   const int c = columnIndex(name);
   if (rows_.empty()) return Field(names_.at(c), QVariant());
   return Field(names_.at(c), rows_[size_t(current_)][size_t(c)]);
+}
+
+QVariant Query::fieldValue(const QString &name) const {
+  if (!open_) throw DbError(QStringLiteral("%1: Cannot perform this operation on a closed dataset").arg(name_));
+  const int c = columnIndex(name);
+  if (rows_.empty()) return QVariant();
+  return rows_[size_t(current_)][size_t(c)];
 }
 
 QVariant Query::value(int row, const QString &name) const {

@@ -77,6 +77,9 @@ class Query {
   // field, or when there is no current row.
   Field field(const QString &name) const;
   QStringList fieldNames() const { return names_; }
+  // The value of a field of the current row as field(name).asVariant() gives it, without
+  // making a Field.
+  QVariant fieldValue(const QString &name) const;
   // Value of any row (0-based) without moving the current row.
   QVariant value(int row, const QString &name) const;
 
@@ -107,11 +110,17 @@ class Query {
     QStringList names;
     QHash<QString, int> index;
     std::vector<std::vector<QVariant>> rows;
+
+    // Reads the whole current result of `query`, which ran `text`; takes the names of one of
+    // `shapes` when they are the result's.
+    static Result read(QSqlQuery &query, const QString &text, const std::vector<const Result *> &shapes = {});
   };
   // The open result (empty when the component is closed).
   Result result() const;
   // As if `result.text` had been opened and answered with `result`'s rows; nothing is sent.
+  // Throws DbError, as opening would, when the rows lack a declared column.
   void restore(const Result &result);
+  void restore(Result &&result);
 
  private:
   struct Prepared {
@@ -124,6 +133,8 @@ class Query {
   void run(bool wantRows);
   Prepared *prepared(const QString &positional, const QStringList &names);
   void takeLayout(const QSqlRecord &record);
+  void takeLayout(const Result &result);
+  void checkDeclared();
   int columnIndex(const QString &name) const;
   const QString &parameterKey(const QString &name);
 

@@ -1,10 +1,15 @@
 #include "quoting.h"
 
+#include <QDateTime>
+#include <QLocale>
+#include <QVariant>
+#include <cmath>
+
 namespace zdb {
 
-QString quoted(const QString &value) {
-  QString out;
-  out.reserve(value.size() + 8);
+namespace {
+
+void appendQuoted(QString &out, QStringView value) {
   for (const QChar ch : value) {
     switch (ch.unicode()) {
       case '\\': out += QLatin1String("\\\\"); break;
@@ -19,6 +24,138 @@ QString quoted(const QString &value) {
       default: out += ch;
     }
   }
+}
+
+// Zero-padded digits; dates and times are formatted by hand because a run writes thousands.
+void appendDigits(QString &out, int value, int width) {
+  char digits[12];
+  int n = 0;
+  unsigned v = unsigned(value < 0 ? -value : value);
+  do {
+    digits[n++] = char('0' + v % 10);
+    v /= 10;
+  } while (v > 0);
+  if (value < 0) out += QLatin1Char('-');
+  for (int i = n; i < width; ++i) out += QLatin1Char('0');
+  while (n > 0) out += QLatin1Char(digits[--n]);
+}
+
+// yyyy-MM-dd
+void appendDate(QString &out, const QDate &d) {
+  appendDigits(out, d.year(), 4);
+  out += QLatin1Char('-');
+  appendDigits(out, d.month(), 2);
+  out += QLatin1Char('-');
+  appendDigits(out, d.day(), 2);
+}
+
+// HH:mm:ss.zzz
+void appendTime(QString &out, const QTime &t) {
+  appendDigits(out, t.hour(), 2);
+  out += QLatin1Char(':');
+  appendDigits(out, t.minute(), 2);
+  out += QLatin1Char(':');
+  appendDigits(out, t.second(), 2);
+  out += QLatin1Char('.');
+  appendDigits(out, t.msec(), 3);
+}
+
+void appendText(QString &out, QStringView value) {
+  out += QLatin1Char('"');
+  appendQuoted(out, value);
+  out += QLatin1Char('"');
+}
+
+}  // namespace
+
+QString quoted(const QString &value) {
+  QString out;
+  out.reserve(value.size() + 8);
+  appendQuoted(out, value);
+  return out;
+}
+
+void appendLiteral(QString &out, const QVariant &value) {
+  if (!value.isValid() || value.isNull()) {
+    out += QLatin1String("NULL");
+    return;
+  }
+  switch (value.typeId()) {
+    case QMetaType::Bool:
+      out += value.toBool() ? QLatin1Char('1') : QLatin1Char('0');
+      return;
+    case QMetaType::Int: case QMetaType::Short: case QMetaType::SChar: case QMetaType::Long:
+    case QMetaType::LongLong:
+      out += QString::number(value.toLongLong());
+      return;
+    case QMetaType::UInt: case QMetaType::UShort: case QMetaType::UChar: case QMetaType::ULong:
+    case QMetaType::ULongLong:
+      out += QString::number(value.toULongLong());
+      return;
+    case QMetaType::Double: case QMetaType::Float: {
+      const double d = value.toDouble();
+      if (!std::isfinite(d)) {
+        out += QLatin1String("NULL");  // no column can hold it; a bound value would fail the same way
+        return;
+      }
+      // The shortest text that reads back as the same double; the exponent makes the server
+      // read it as a double too, not as an exact decimal.
+      const QString number = QString::number(d, 'g', QLocale::FloatingPointShortest);
+      out += number;
+      if (!number.contains(QLatin1Char('e'))) out += QLatin1String("e0");
+      return;
+    }
+    case QMetaType::QDateTime: {
+      const QDateTime dt = value.toDateTime();
+      if (!dt.isValid()) break;
+      out += QLatin1Char('"');
+      appendDate(out, dt.date());
+      out += QLatin1Char(' ');
+      appendTime(out, dt.time());
+      out += QLatin1Char('"');
+      return;
+    }
+    case QMetaType::QDate: {
+      const QDate d = value.toDate();
+      if (!d.isValid()) break;
+      out += QLatin1Char('"');
+      appendDate(out, d);
+      out += QLatin1Char('"');
+      return;
+    }
+    case QMetaType::QTime: {
+      const QTime t = value.toTime();
+      if (!t.isValid()) break;
+      out += QLatin1Char('"');
+      appendTime(out, t);
+      out += QLatin1Char('"');
+      return;
+    }
+    case QMetaType::QByteArray: {
+      const QByteArray bytes = value.toByteArray();
+      if (bytes.isEmpty()) {
+        out += QLatin1String("\"\"");
+      } else {
+        out += QLatin1String("X'") + QString::fromLatin1(bytes.toHex()) + QLatin1Char('\'');
+      }
+      return;
+    }
+    case QMetaType::QString: {
+      const QString &text = *static_cast<const QString *>(value.constData());
+      if (text.isNull()) break;  // as the driver binds it
+      appendText(out, text);
+      return;
+    }
+    default:
+      appendText(out, value.toString());
+      return;
+  }
+  out += QLatin1String("NULL");
+}
+
+QString literal(const QVariant &value) {
+  QString out;
+  appendLiteral(out, value);
   return out;
 }
 

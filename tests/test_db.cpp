@@ -1,6 +1,7 @@
 // The data layer against the real server: reads, formats, parameters, errors, quoting.
 #include <QSqlQuery>
 
+#include "db/batch.h"
 #include "db/connection.h"
 #include "db/db_error.h"
 #include "db/query.h"
@@ -202,6 +203,73 @@ TEST_F(DataLayer, QuotedValuesSurviveARoundTrip) {
   EXPECT_EQ(q.field("t").asString(), nasty.left(40));
   EXPECT_EQ(q.field("d").asDateTime().date(), QDate(2026, 5, 6));
   EXPECT_EQ(ztest::count("select * from zt_values"), 5);
+}
+
+TEST_F(DataLayer, LiteralsStoreWhatBindingStores) {
+  ztest::exec(
+      "DROP TABLE IF EXISTS zt_lit;\n"
+      "CREATE TABLE zt_lit (id INT PRIMARY KEY, r DOUBLE NULL, t VARCHAR(80) NULL, i BIGINT NULL, d DATE NULL, "
+      "dt DATETIME NULL, dt3 DATETIME(3) NULL, tm TIME NULL, b TINYINT(1) NULL, v VARBINARY(8) NULL, "
+      "n DECIMAL(12,2) NULL) ENGINE=InnoDB;");
+  const QString nasty = QString::fromUtf8("Ali \"Baba\" O'Neil \\ yol\n\tŞık; DROP TABLE zt_lit; -- \x1a");
+  const std::vector<std::pair<const char *, QVariant>> values = {
+      {"r", 0.1}, {"r", 1.0 / 3.0}, {"r", 1234.5}, {"r", -3.25e-7}, {"r", 1e20}, {"r", 42},
+      {"t", nasty}, {"t", QString("")}, {"t", QString()}, {"t", 12.5}, {"t", qint64(7)},
+      {"i", qint64(-9007199254740993LL)}, {"i", true}, {"i", 3.0},
+      {"d", QDate(2026, 12, 9)}, {"dt", QDateTime(QDate(2026, 12, 9), QTime(23, 59, 58, 999))},
+      {"dt3", QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5, 60))}, {"tm", QTime(0, 0)}, {"tm", QTime(14, 5, 9, 500)},
+      {"b", false}, {"v", QByteArray("\0\x01'\"\\", 5)}, {"n", 1234.56}, {"r", QVariant()}};
+  Query bound(*db, "Bound");
+  Query literal(*db, "Literal");
+  for (size_t k = 0; k < values.size(); ++k) {
+    const QString column = QString::fromLatin1(values[k].first);
+    bound.setText("insert into zt_lit (id, " + column + ") values (:id, :v)");
+    bound.setParam("id", int(k));
+    bound.setParam("v", values[k].second);
+    bound.execute();
+    literal.setText("insert into zt_lit (id, " + column + ") values (" + QString::number(1000 + k) + ", " +
+                    zdb::literal(values[k].second) + ")");
+    literal.execute();
+    const QString stored = "SELECT IFNULL(HEX(CAST(%1 AS BINARY)), 'NULL') FROM zt_lit WHERE id = %2";
+    EXPECT_EQ(ztest::scalar(stored.arg(column).arg(k)).toString(), ztest::scalar(stored.arg(column).arg(1000 + k)).toString())
+        << "value " << k << " in " << column.toStdString();
+  }
+  EXPECT_EQ(ztest::scalar("SELECT t FROM zt_lit WHERE id = 1006").toString(), nasty);
+  EXPECT_TRUE(ztest::scalar("SELECT t FROM zt_lit WHERE id = 1008").isNull());  // a null text is NULL
+  EXPECT_EQ(ztest::scalar("SELECT t FROM zt_lit WHERE id = 1007").toString(), "");
+  ztest::exec("DROP TABLE zt_lit;");
+}
+
+TEST_F(DataLayer, ABatchRunsInOrderAndStopsAtItsFailingStatement) {
+  QStringList seen;
+  db->setObserver([&](const QString &s) { seen << s; });
+  zdb::Batch batch(*db);
+  batch.add("insert into zt_values (id, t) values (10, \"a;b\")");
+  const int read = batch.add("select id, t from zt_values where id >= 3 order by id", true);
+  batch.add("insert into zt_values (id) values (10)");  // the same key again
+  batch.add("insert into zt_values (id) values (11)");
+  try {
+    batch.send();
+    ADD_FAILURE() << "the duplicate key went through";
+  } catch (const zdb::BatchError &e) {
+    EXPECT_EQ(e.statement(), 2);
+    EXPECT_TRUE(e.text().contains("Duplicate")) << e.text().toStdString();
+  }
+  EXPECT_EQ(seen.size(), 4);  // one statement at a time, as sent one by one
+  EXPECT_EQ(seen.first(), "insert into zt_values (id, t) values (10, \"a;b\")");
+  EXPECT_EQ(ztest::scalar("select t from zt_values where id = 10").toString(), "a;b");
+  EXPECT_EQ(ztest::count("select * from zt_values where id = 11"), 0);  // not run after the failure
+
+  // The rows read before the failure are there, and the session goes on.
+  Query q(*db, "Q");
+  q.restore(batch.takeRows(read));
+  EXPECT_EQ(q.recordCount(), 3);
+  EXPECT_EQ(q.field("t").asString(), "abc");
+  batch.add("insert into zt_values (id) values (11)");
+  batch.add("update zt_values set i = 5 where id >= 10");
+  batch.send();
+  EXPECT_EQ(batch.rowsAffected(1), 2);
+  EXPECT_EQ(ztest::count("select * from zt_values where i = 5"), 2);
 }
 
 TEST_F(DataLayer, SessionIgnoresAnsiQuotesFromTheServer) {

@@ -1,0 +1,58 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+#include "db/db_error.h"
+#include "db/query.h"
+
+namespace zdb {
+
+class Connection;
+
+// The statement of a batch that failed. The statements before it ran; the server did not run
+// those after it.
+class BatchError : public DbError {
+ public:
+  BatchError(const QString &text, int statement) : DbError(text), statement_(statement) {}
+  int statement() const { return statement_; }
+
+ private:
+  int statement_;
+};
+
+// Statements sent to the server in one request, which it runs one after the other (the driver
+// opens every session with multi-statements on). Work whose statements follow each other anyway
+// costs one network round trip instead of one per statement, which is most of what a long
+// closing run waits for. Values must already stand in the texts as literal() made them.
+class Batch {
+ public:
+  explicit Batch(Connection &connection) : connection_(connection) {}
+
+  // Adds a statement; returns its index in the batch. The rows of a statement added with
+  // `keepRows` are kept for takeRows(), those of any other are dropped.
+  int add(const QString &statement, bool keepRows = false);
+  int size() const { return int(statements_.size()); }
+  bool isEmpty() const { return statements_.isEmpty(); }
+  const QString &statement(int index) const { return statements_.at(index); }
+
+  // Sends the statements and reads every answer; the batch is empty afterwards. The server stops
+  // at the first statement that fails: throws BatchError with its index.
+  void send();
+  // Of the last send: the rows of a statement added with `keepRows`, taken out of the batch.
+  Query::Result takeRows(int index);
+  // Of the last send: the insert id and the affected rows of each statement that ran.
+  QVariant lastInsertId(int index) const { return index < int(ids_.size()) ? ids_[size_t(index)] : QVariant(); }
+  int rowsAffected(int index) const { return index < int(affected_.size()) ? affected_[size_t(index)] : -1; }
+
+ private:
+  Connection &connection_;
+  QStringList statements_;
+  std::vector<bool> keepRows_;
+  std::vector<Query::Result> rows_;
+  std::vector<QVariant> ids_;
+  std::vector<int> affected_;
+};
+
+}  // namespace zdb
