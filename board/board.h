@@ -98,6 +98,8 @@ class Board : public QObject {
 
   // Opens QueryTemp on the lines of one order (the lines grid follows it).
   void openOrderLines(const QString &orderNo);
+  // The statement that reads the lines of one order.
+  static QString orderLinesStatement(const QString &orderNo);
 
   // ---- payment grid and summary
   void NextGrid1CellClick(int column, int row);

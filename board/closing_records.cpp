@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "db/query.h"
+#include "db/quoting.h"
 #include "db/table_columns.h"
 
 namespace zboard {
@@ -24,7 +25,7 @@ QString insertText(const QString &table, const QStringList &columns) {
 // no row. A lookup that was never opened has no row either.
 QVariant copied(const zdb::Query &source, const QString &field) {
   if (!source.isOpen()) return QVariant();
-  return source.field(field).asVariant();
+  return source.fieldValue(field);
 }
 
 QString text(const zdb::Query &source, const QString &field) {
@@ -45,58 +46,28 @@ const QString &genharInsertText() {
   return statement;
 }
 
-namespace {
-
-// Parameter names of each row of the multi-row stock insert, lower case as the data layer keys
-// them, so binding a name allocates nothing.
-const std::vector<QStringList> &stockParameterNames() {
-  static const std::vector<QStringList> names = [] {
-    std::vector<QStringList> rows;
-    for (int r = 0; r < kStockRowsPerInsert; ++r) {
-      QStringList row;
-      for (const QString &column : zdb::stokharInsertColumns())
-        row << (r == 0 ? column : column + QLatin1Char('_') + QString::number(r + 1)).toLower();
-      rows.push_back(row);
-    }
-    return rows;
-  }();
-  return names;
+const QString &stokharInsertText() {
+  static const QString statement = insertText(QStringLiteral("Stokhar"), zdb::stokharInsertColumns());
+  return statement;
 }
 
-}  // namespace
-
-const QString &stokharInsertText() { return stokharInsertText(1); }
-
-const QString &stokharInsertText(int rows) {
-  static const std::vector<QString> statements = [] {
-    const QStringList &columns = zdb::stokharInsertColumns();
-    std::vector<QString> texts;
-    QString text = insertText(QStringLiteral("Stokhar"), columns);
-    texts.push_back(text);
-    for (int r = 1; r < kStockRowsPerInsert; ++r) {
-      QStringList params;
-      for (const QString &column : columns) params << QLatin1Char(':') + column + QLatin1Char('_') + QString::number(r + 1);
-      text += QStringLiteral(", (") + params.join(QStringLiteral(", ")) + QLatin1Char(')');
-      texts.push_back(text);
-    }
-    return texts;
-  }();
-  return statements.at(size_t(std::clamp(rows, 1, kStockRowsPerInsert) - 1));
-}
-
-QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &s) {
+std::vector<QVariant> ClosingRecords::closedBillValues(const BillSources &s) {
   const QDateTime workDate = run_.ClosingWorkDate;
   const QTime start = run_.ClosingStartTime.time();
   const QVariant nothing;
   // The kitchen and dispatch times of a delivery bill are a bare zero time.
   const QVariant zeroTime = QVariant(QTime(0, 0));
-  auto order = [&](const char *field) { return copied(s.order, QString::fromLatin1(field)); };
-  auto kasa = [&](const char *field) { return copied(s.kasa, QString::fromLatin1(field)); };
+  auto order = [&](const QString &field) { return copied(s.order, field); };
+  auto kasa = [&](const QString &field) { return copied(s.kasa, field); };
 
-  // The same text every order: the server keeps one prepared statement for the whole run.
-  genhar.setText(genharInsertText());
+  std::vector<QVariant> values;
+  values.reserve(size_t(zdb::genharInsertColumns().size()));
+  // The binds below follow the insert's column order (the records tests check each column).
   auto bind = [&](const char *column, const QVariant &value) {
-    genhar.setParam(QString::fromLatin1(column), value);
+    Q_ASSERT(zdb::genharInsertColumns().at(qsizetype(values.size())).compare(QLatin1String(column),
+                                                                             Qt::CaseInsensitive) == 0);
+    Q_UNUSED(column);
+    values.push_back(value);
   };
   bind("GENHARNO", nothing);  // numbered by the server
   bind("KISIMBOLUMNO", copied(s.section, QStringLiteral("NO")));
@@ -104,64 +75,64 @@ QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &
   bind("KISISAYISI", integer(1));
   bind("TUTAR", integer(0));  // the amount goes to CIKIS and DOVIZTUTARI
   bind("DOVIZTIPI", QVariant(QStringLiteral("TL")));
-  bind("DURUM", order("Durum"));
-  bind("ISKORAN", order("ISKORAN"));
-  bind("ISKTUTAR", order("ISKTUTAR"));
-  bind("KDVDAHILHARIC", order("KDVDAHILHARIC"));
-  bind("KDVTUTAR", order("KDVTUTAR"));
+  bind("DURUM", order(QStringLiteral("Durum")));
+  bind("ISKORAN", order(QStringLiteral("ISKORAN")));
+  bind("ISKTUTAR", order(QStringLiteral("ISKTUTAR")));
+  bind("KDVDAHILHARIC", order(QStringLiteral("KDVDAHILHARIC")));
+  bind("KDVTUTAR", order(QStringLiteral("KDVTUTAR")));
   bind("GARSON", textValue(run_.operatorName));
-  bind("DURUM1", order("DURUM1"));
-  bind("KISIM", order("KISIM"));
+  bind("DURUM1", order(QStringLiteral("DURUM1")));
+  bind("KISIM", order(QStringLiteral("KISIM")));
   bind("TARIH", QVariant(workDate));
   bind("SAAT", QVariant(run_.clock()));
-  bind("ADISYONNO", order("ADISYONNO"));
+  bind("ADISYONNO", order(QStringLiteral("ADISYONNO")));
   bind("HARTIP", QVariant(QStringLiteral("1")));
   bind("GIRIS", QVariant(QStringLiteral("0")));
-  bind("CIKIS", order("TUTAR"));
-  bind("CARINO", order("CariNo"));
-  bind("KAPATIPNO", kasa("KasaNo"));
-  bind("KAPATIPISMI", kasa("KasaAdi"));
+  bind("CIKIS", order(QStringLiteral("TUTAR")));
+  bind("CARINO", order(QStringLiteral("CariNo")));
+  bind("KAPATIPNO", kasa(QStringLiteral("KasaNo")));
+  bind("KAPATIPISMI", kasa(QStringLiteral("KasaAdi")));
   bind("TARIHSIPBIT", QVariant(workDate));
   bind("SAATSIPBIT", QVariant(run_.clock()));
-  bind("ADISYONYAZDIMI", order("ADISYONYAZDIMI"));
+  bind("ADISYONYAZDIMI", order(QStringLiteral("ADISYONYAZDIMI")));
   bind("FATURAYAZDIMI", QVariant(false));
-  bind("HESABAYAZDIMI", order("HESABAYAZDIMI"));
+  bind("HESABAYAZDIMI", order(QStringLiteral("HESABAYAZDIMI")));
   bind("ACIKLAMA", nothing);
   bind("HAREKETTURU", nothing);
-  bind("PRICEMALIYET", order("PRICEMALIYET"));
-  bind("PRICEMALIYETYUZDE", order("PRICEMALIYETYUZDE"));
-  bind("PRICEKAR", order("PRICEKAR"));
-  bind("PRICENET", order("PRICENET"));
-  bind("STOKDUSTUMU", order("STOKHARISLE"));
-  bind("ISKONTOSUZTOPLAM", order("ISKONTOSUZTOPLAM"));
-  bind("SERVISTUTARI", order("SERVISTUTARI"));
-  bind("SERVISORAN", order("SERVISKDVTUTARI"));
-  bind("SERVISKDVTUTARI", order("KDVTUTAR"));
-  bind("SERVISKDVSIZ", order("KDVDAHILHARIC"));
-  bind("IADELER", order("IADELER"));
-  bind("SERVISUCRETIINDIRIMI", order("SERVISUCRETIINDIRIMI"));
-  bind("TUTARKDVSIZ", order("TUTARKDVSIZ"));
+  bind("PRICEMALIYET", order(QStringLiteral("PRICEMALIYET")));
+  bind("PRICEMALIYETYUZDE", order(QStringLiteral("PRICEMALIYETYUZDE")));
+  bind("PRICEKAR", order(QStringLiteral("PRICEKAR")));
+  bind("PRICENET", order(QStringLiteral("PRICENET")));
+  bind("STOKDUSTUMU", order(QStringLiteral("STOKHARISLE")));
+  bind("ISKONTOSUZTOPLAM", order(QStringLiteral("ISKONTOSUZTOPLAM")));
+  bind("SERVISTUTARI", order(QStringLiteral("SERVISTUTARI")));
+  bind("SERVISORAN", order(QStringLiteral("SERVISKDVTUTARI")));
+  bind("SERVISKDVTUTARI", order(QStringLiteral("KDVTUTAR")));
+  bind("SERVISKDVSIZ", order(QStringLiteral("KDVDAHILHARIC")));
+  bind("IADELER", order(QStringLiteral("IADELER")));
+  bind("SERVISUCRETIINDIRIMI", order(QStringLiteral("SERVISUCRETIINDIRIMI")));
+  bind("TUTARKDVSIZ", order(QStringLiteral("TUTARKDVSIZ")));
   bind("FISYAZDIMI", QVariant(true));
   bind("KAPATANISMI", textValue(run_.operatorName));
   bind("KAPATANTERMINAL", copied(s.station, QStringLiteral("StationNo")));
   bind("SAATANALIZ", integer(start.hour()));
-  bind("FIRAMISMI", order("FIRMAISMI"));
-  bind("TELEFON1", order("TELEFON1"));
+  bind("FIRAMISMI", order(QStringLiteral("FIRMAISMI")));
+  bind("TELEFON1", order(QStringLiteral("TELEFON1")));
   bind("SEVKYAPANISMI", textValue(run_.courier));
   bind("SUBEADI", textValue(text(s.station, QStringLiteral("Subeadi"))));
   bind("KOLTUK", textValue(QString()));
   bind("SENT", integer(0));
-  bind("YUVARLAMALAR", order("YUVARLAMALAR"));
-  bind("DOVIZTUTARI", order("TUTAR"));
+  bind("YUVARLAMALAR", order(QStringLiteral("YUVARLAMALAR")));
+  bind("DOVIZTUTARI", order(QStringLiteral("TUTAR")));
   bind("ADISYONNO2", textValue(QString()));
-  bind("ISLEMTURNO", kasa("islemturno"));
+  bind("ISLEMTURNO", kasa(QStringLiteral("islemturno")));
   bind("TOPLAMIARTIR", integer(1));
   bind("TOPLAMIEKSILT", integer(0));
   bind("TOPLAMAGIRME", integer(0));
   bind("IKRAM_SATIRLARI_TOPLAMI", integer(0));
   bind("MUSTERITIPI", textValue(text(s.customer, QStringLiteral("MUSTERITIPI"))));
-  bind("RAPORSIRANO", kasa("raporsirano"));
-  bind("KASANO", kasa("KasaNo"));
+  bind("RAPORSIRANO", kasa(QStringLiteral("raporsirano")));
+  bind("KASANO", kasa(QStringLiteral("KasaNo")));
   bind("FATSERI_NO_TUT", nothing);
   bind("SIPKAPATIPI", nothing);
   bind("YIL", integer(workDate.date().year()));
@@ -169,7 +140,7 @@ QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &
   bind("GUN", integer(workDate.date().day()));
   bind("SAAT2", integer(start.hour()));
   bind("DAKIKA", integer(start.minute()));
-  bind("ADISYONYAZADET", order("ADISYONYAZADET"));
+  bind("ADISYONYAZADET", order(QStringLiteral("ADISYONYAZADET")));
   bind("SAHISNO", nothing);
   bind("ADISOYADI", nothing);
   bind("PARAUSTU", nothing);
@@ -179,78 +150,122 @@ QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &
   bind("A_SEVKBASLAMASAATI", zeroTime);
   bind("A_SEVKBITISSAATI", zeroTime);
   bind("A_ASCIADI", nothing);
-  bind("A_EMIRSAATI", order("A_EMIRSAATI"));
+  bind("A_EMIRSAATI", order(QStringLiteral("A_EMIRSAATI")));
   bind("REPORT", nothing);
   bind("EXPORT", integer(0));
   bind("BAHSIS", nothing);
+  Q_ASSERT(values.size() == size_t(zdb::genharInsertColumns().size()));
+  return values;
+}
+
+QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &sources) {
+  const std::vector<QVariant> values = closedBillValues(sources);
+  genhar.setText(genharInsertText());
+  const QStringList &columns = zdb::genharInsertColumns();
+  for (size_t c = 0; c < values.size(); ++c) genhar.setParam(columns.at(qsizetype(c)), values[c]);
   genhar.execute();
   return genhar.lastInsertId();
 }
 
-void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &s) {
+QString ClosingRecords::closedBillStatement(const BillSources &sources) {
+  static const QString head = QStringLiteral("INSERT INTO Genhar (") +
+                              zdb::genharInsertColumns().join(QStringLiteral(", ")) + QStringLiteral(") VALUES (");
+  QString statement = head;
+  statement.reserve(head.size() + 1500);
+  const std::vector<QVariant> values = closedBillValues(sources);
+  for (size_t c = 0; c < values.size(); ++c) {
+    if (c > 0) statement += QLatin1String(", ");
+    zdb::appendLiteral(statement, values[c]);
+  }
+  statement += QLatin1Char(')');
+  return statement;
+}
+
+void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &sources) {
+  const std::vector<QVariant> values = stockLineValues(billNo, sources);
   stokhar.setText(stokharInsertText());
-  bindStockLine(stokhar, 0, billNo, s);
+  const QStringList &columns = zdb::stokharInsertColumns();
+  for (size_t c = 0; c < values.size(); ++c) stokhar.setParam(columns.at(qsizetype(c)), values[c]);
   stokhar.execute();
 }
 
-void ClosingRecords::bindStockLine(zdb::Query &stokhar, int row, const QVariant &billNo, const LineSources &s) {
+const QString &stokharInsertHead() {
+  static const QString head = QStringLiteral("INSERT INTO Stokhar (") +
+                              zdb::stokharInsertColumns().join(QStringLiteral(", ")) + QStringLiteral(") VALUES ");
+  return head;
+}
+
+void ClosingRecords::appendStockRow(QString &statement, const QString &billNo, const LineSources &sources) {
+  const std::vector<QVariant> values = stockLineValues(QVariant(), sources);
+  statement += QLatin1Char('(');
+  statement += billNo;
+  for (size_t c = 1; c < values.size(); ++c) {
+    statement += QLatin1String(", ");
+    zdb::appendLiteral(statement, values[c]);
+  }
+  statement += QLatin1Char(')');
+}
+
+std::vector<QVariant> ClosingRecords::stockLineValues(const QVariant &billNo, const LineSources &s) {
   const QString salesPoint = text(s.line, QStringLiteral("SatisNoktasi"));
   if (!salesPoint.isEmpty()) CarriedSalesPoint = salesPoint;
 
   const QDateTime workDate = run_.ClosingWorkDate;
   const QTime start = run_.ClosingStartTime.time();
   const QVariant nothing;
-  auto line = [&](const char *field) { return copied(s.line, QString::fromLatin1(field)); };
+  auto line = [&](const QString &field) { return copied(s.line, field); };
 
-  const QStringList &names = stockParameterNames().at(size_t(row));
-  int column = 0;  // the binds below follow the insert's column order (the records tests check each)
-  auto bind = [&](const char *name, const QVariant &value) {
-    Q_ASSERT(zdb::stokharInsertColumns().at(column).compare(QLatin1String(name), Qt::CaseInsensitive) == 0);
-    Q_UNUSED(name);
-    stokhar.setParam(names.at(column++), value);
+  std::vector<QVariant> values;
+  values.reserve(size_t(zdb::stokharInsertColumns().size()));
+  // The binds below follow the insert's column order (the records tests check each column).
+  auto bind = [&](const char *column, const QVariant &value) {
+    Q_ASSERT(zdb::stokharInsertColumns().at(qsizetype(values.size())).compare(QLatin1String(column),
+                                                                              Qt::CaseInsensitive) == 0);
+    Q_UNUSED(column);
+    values.push_back(value);
   };
   bind("GENHARNO", billNo);
-  bind("ADISYONNO", line("Adisyonno"));
+  bind("ADISYONNO", line(QStringLiteral("Adisyonno")));
   bind("PRN_NO", integer(1));
-  bind("STOKADI", line("STOKADI"));
-  bind("GRUPADI", line("GRUPADI"));
-  bind("ADET", line("ADET"));
+  bind("STOKADI", line(QStringLiteral("STOKADI")));
+  bind("GRUPADI", line(QStringLiteral("GRUPADI")));
+  bind("ADET", line(QStringLiteral("ADET")));
   bind("SAAT", QVariant(run_.clock()));
-  bind("ACIKLAMA", line("ACIKLAMA"));
-  bind("KDVTUTAR", line("KDVTUTAR"));
+  bind("ACIKLAMA", line(QStringLiteral("ACIKLAMA")));
+  bind("KDVTUTAR", line(QStringLiteral("KDVTUTAR")));
   bind("YAZDIMIEH", integer(1));
   bind("SILINDIMIEH", integer(0));
-  bind("CIKISFIYAT", line("FIYAT"));
+  bind("CIKISFIYAT", line(QStringLiteral("FIYAT")));
   bind("GIRISFIYAT", integer(0));
   bind("CARINO", copied(s.order, QStringLiteral("CariNo")));
-  bind("CIKISKDVSIZ", line("TutarKDVSiz"));
+  bind("CIKISKDVSIZ", line(QStringLiteral("TutarKDVSiz")));
   bind("GIRISKDVSIZ", QVariant(QStringLiteral("0")));
   bind("TARIH", QVariant(workDate));
-  bind("BIRIM", line("BIRIM"));
-  bind("PORSIYON", line("PORSIYON"));
+  bind("BIRIM", line(QStringLiteral("BIRIM")));
+  bind("PORSIYON", line(QStringLiteral("PORSIYON")));
   bind("GARSONNO", QVariant(run_.operatorNo));
-  bind("DEPOADI", line("DEPOADI"));
-  bind("HAMSTOKGRUP", line("HAMSTOKGRUP"));
-  bind("HAMGRUP", line("HAMGRUP"));
-  bind("HAMANAGRUP", line("HAMANAGRUP"));
+  bind("DEPOADI", line(QStringLiteral("DEPOADI")));
+  bind("HAMSTOKGRUP", line(QStringLiteral("HAMSTOKGRUP")));
+  bind("HAMGRUP", line(QStringLiteral("HAMGRUP")));
+  bind("HAMANAGRUP", line(QStringLiteral("HAMANAGRUP")));
   bind("SATISNOKTASI", textValue(CarriedSalesPoint));
   bind("STOKDUSTUMU", integer(0));
-  bind("ISKORAN", line("ISKORAN"));
-  bind("ISKTUTAR", line("ISKTUTAR"));
+  bind("ISKORAN", line(QStringLiteral("ISKORAN")));
+  bind("ISKTUTAR", line(QStringLiteral("ISKTUTAR")));
   bind("SAATANALIZ", integer(start.hour()));
   bind("KISIMSUBE", textValue(text(s.branch, QStringLiteral("SubeAdi"))));
-  bind("MASAISMI", line("MASAISMI"));
+  bind("MASAISMI", line(QStringLiteral("MASAISMI")));
   bind("AMBALAJAGIRLIGI", integer(0));
   bind("SENT", integer(0));
-  bind("HAMSTOKNO", line("HAMSTOKNO"));
-  bind("DEPOGELIRNOKTASINDAN", line("DEPOGELIRNOKTASINDAN"));
-  bind("SATISSTOKKONTROLUYAP", line("SATISSTOKKONTROLUYAP"));
-  bind("TOPLAMMIKTAR", line("Porsiyon"));
-  bind("GARSON", line("GARSON"));
+  bind("HAMSTOKNO", line(QStringLiteral("HAMSTOKNO")));
+  bind("DEPOGELIRNOKTASINDAN", line(QStringLiteral("DEPOGELIRNOKTASINDAN")));
+  bind("SATISSTOKKONTROLUYAP", line(QStringLiteral("SATISSTOKKONTROLUYAP")));
+  bind("TOPLAMMIKTAR", line(QStringLiteral("Porsiyon")));
+  bind("GARSON", line(QStringLiteral("GARSON")));
   bind("ISLEMTURNO", copied(s.kasa, QStringLiteral("IslemTurno")));
   bind("KAPATIPISMI", copied(s.kasa, QStringLiteral("KasaAdi")));
-  bind("URUNTASINDI", line("URUNTASINDI"));
-  bind("TASIYAN", line("Tasiyan"));
+  bind("URUNTASINDI", line(QStringLiteral("URUNTASINDI")));
+  bind("TASIYAN", line(QStringLiteral("Tasiyan")));
   bind("KAPATANISMI", textValue(run_.operatorName));
   bind("YIL", integer(workDate.date().year()));
   bind("AY", integer(workDate.date().month()));
@@ -261,7 +276,8 @@ void ClosingRecords::bindStockLine(zdb::Query &stokhar, int row, const QVariant 
   bind("SAHISNO", nothing);
   bind("REPORT", nothing);
   bind("EXPORT", nothing);
-  Q_ASSERT(column == names.size());
+  Q_ASSERT(values.size() == size_t(zdb::stokharInsertColumns().size()));
+  return values;
 }
 
 }  // namespace zboard

@@ -3,14 +3,16 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <vector>
 
 namespace zdb {
 class Query;
 }
 
 // The two records a closing run writes for a closed order: the closed bill (one Genhar row) and
-// its stock movements (one Stokhar row per order line). Values are bound as typed parameters on
-// statements whose text never changes, so each is prepared once and reused.
+// its stock movements (one Stokhar row per order line). The closing run sends them as literal
+// statements, several in one request; the bound form (a statement per record) is kept for
+// callers that write a record on its own.
 namespace zboard {
 
 // What every record of one closing run shares.
@@ -44,15 +46,19 @@ struct LineSources {
 const QString &genharInsertText();
 // "INSERT INTO Stokhar (GENHARNO, ...) VALUES (:GENHARNO, ...)" over the 52 stock columns.
 const QString &stokharInsertText();
-// The same insert for `rows` lines at once (1 to kStockRowsPerInsert): row k > 0 names its
-// parameters with the suffix "_{k+1}" (":GENHARNO_2", ...). One row gives stokharInsertText().
+// "INSERT INTO Stokhar (GENHARNO, ...) VALUES ", to be followed by rows of literals.
+const QString &stokharInsertHead();
+// Most stock rows one insert carries: a long order takes several, all inside its savepoint.
 inline constexpr int kStockRowsPerInsert = 64;
-const QString &stokharInsertText(int rows);
 
 class ClosingRecords {
  public:
   explicit ClosingRecords(ClosingRunValues values) : run_(std::move(values)) {}
 
+  // The closed bill's values, in the order of the Genhar insert's columns.
+  std::vector<QVariant> closedBillValues(const BillSources &sources);
+  // "INSERT INTO Genhar (...) VALUES (...)" carrying the closed bill as literals.
+  QString closedBillStatement(const BillSources &sources);
   // Inserts the order's closed bill through `genhar` and returns the number the server gave
   // this very insert (not the table's highest number, which another terminal may own).
   // Throws zdb::DbError.
@@ -60,12 +66,15 @@ class ClosingRecords {
 
   // A new order's lines start without a sales point.
   void beginOrderLines() { CarriedSalesPoint.clear(); }
+  // The stock movement of the current line of `sources.line`, in the order of the Stokhar
+  // insert's columns; the first is the bill number.
+  std::vector<QVariant> stockLineValues(const QVariant &billNo, const LineSources &sources);
+  // Appends the current line's stock movement as a row of literals, "(...)", to a statement
+  // that stokharInsertHead() began; `billNo` is the SQL expression of its bill's number.
+  void appendStockRow(QString &statement, const QString &billNo, const LineSources &sources);
   // Inserts the stock movement of the current line of `sources.line` through `stokhar`.
   // Throws zdb::DbError.
   void writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &sources);
-  // Binds the stock movement of the current line of `sources.line` as row `row` (0-based) of
-  // stokharInsertText(rows), which `stokhar` holds. Throws zdb::DbError.
-  void bindStockLine(zdb::Query &stokhar, int row, const QVariant &billNo, const LineSources &sources);
 
   const ClosingRunValues &values() const { return run_; }
 

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "board/board.h"
+#include "db/batch.h"
 #include "db/db_error.h"
 #include "db/quoting.h"
 #include "db/turkish_format.h"
@@ -16,6 +17,17 @@ namespace zboard {
 namespace {
 
 const QString kOrderSavepoint = QStringLiteral("kapanan_adisyon");
+// Session variable that carries a long order's bill number to its stock lines.
+const QString kBillNumber = QStringLiteral("@kapanan_genharno");
+
+// Marked orders whose reads go in one request, and whose writes go in another. Enough that a
+// round trip is small beside a group's work; few enough that the progress window keeps moving.
+constexpr int kGroupOrders = 32;
+
+// An order's piece of the closing list.
+QString closingPiece(qint64 orderNo) {
+  return QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
+}
 
 // Raised when the end deletes other rows than the run closed.
 struct ChangedElsewhere {};
@@ -97,17 +109,9 @@ void ClosingRun::execute() {
     b.Connect.begin();
     b.QueryMainSip.first();
     while (!b.QueryMainSip.eof()) {
-      const int row = b.QueryMainSip.recNo() - 1;
-      const bool marked = scanGridRow(row);
-      const qint64 orderNo = currentOrderNumber();
-      if (!marked) {
-        addToRelease(orderNo);
-        b.QueryMainSip.next();
-        continue;
-      }
-      closeOrder(orderNo, row);
-      b.QueryMainSip.next();
-      m.processEvents();
+      std::vector<Order> group = takeGroup();
+      readGroup(group);
+      writeGroup(group);
     }
     finish();
   } catch (const ChangedElsewhere &) {
@@ -153,82 +157,179 @@ void ClosingRun::execute() {
   }
 }
 
-bool ClosingRun::scanGridRow(int row) {
+std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
   Board &b = board_;
-  GridModel &grid = b.NextGrid1;
-  if (row < 0 || row >= grid.rowCount()) return false;  // no grid row, no mark
-  bool marked = false;
-  for (int c = 0; c < grid.columnCount(); ++c) {
-    GridCell &cell = grid.cell(c, row);
-    cell.colour = zcolour::BtnFace;
-    // No break: with two marks the rightmost register decides.
-    if (c >= 3 && cell.text == QLatin1String("Ok")) {
-      marked = true;
-      lookUp(b.QueryKasaAdi, QStringLiteral("Select*From Kasa Where KasaAdi = \"") +
-                                 zdb::quoted(grid.columns[size_t(c)].caption) + QLatin1Char('"'));
+  std::vector<Order> group;
+  int marked = 0;
+  while (!b.QueryMainSip.eof() && marked < kGroupOrders) {
+    Order order;
+    order.recNo = b.QueryMainSip.recNo();
+    order.row = order.recNo - 1;
+    order.number = currentOrderNumber();
+    order.registerLookups = markedRegisterLookups(order.row);
+    if (order.marked()) {
+      ++marked;
+      order.customerLookup = QStringLiteral("select * from cari Where Carino = \"") +
+                             zdb::quoted(b.QueryMainSip.field(QStringLiteral("CariNo")).asString()) +
+                             QLatin1Char('"');
+      order.sectionLookup = QStringLiteral("select*from KisimBolum Where No = \"") +
+                            zdb::quoted(b.QueryMainSip.field(QStringLiteral("kisimBolumNo")).asString()) +
+                            QLatin1Char('"');
     }
+    group.push_back(std::move(order));
+    b.QueryMainSip.next();
   }
-  emit b.gridChanged();
-  return marked;
+  return group;
 }
 
-void ClosingRun::closeOrder(qint64 orderNo, int row) {
+QStringList ClosingRun::markedRegisterLookups(int row) const {
+  const GridModel &grid = board_.NextGrid1;
+  QStringList lookups;
+  if (row < 0 || row >= grid.rowCount()) return lookups;  // no grid row, no mark
+  // Every "Ok" cell is looked up, left to right; the rightmost decides the register.
+  for (int c = 3; c < grid.columnCount(); ++c) {
+    if (grid.cell(c, row).text == QLatin1String("Ok"))
+      lookups << QStringLiteral("Select*From Kasa Where KasaAdi = \"") +
+                     zdb::quoted(grid.columns[size_t(c)].caption) + QLatin1Char('"');
+  }
+  return lookups;
+}
+
+void ClosingRun::readGroup(std::vector<Order> &group) {
+  zdb::Batch batch(board_.Connect);
+  std::map<QString, int> asked;  // look-ups of this batch -> their statement
+  auto lookUp = [&](const QString &statement) {
+    if (lookups_.count(statement) == 0 && asked.count(statement) == 0) asked[statement] = batch.add(statement, true);
+  };
+  std::vector<int> lines(group.size(), -1);
+  for (size_t i = 0; i < group.size(); ++i) {
+    const Order &order = group[i];
+    if (!order.marked()) continue;
+    for (const QString &statement : order.registerLookups) lookUp(statement);
+    lines[i] = batch.add(Board::orderLinesStatement(QString::number(order.number)), true);
+    lookUp(order.customerLookup);
+    lookUp(order.sectionLookup);
+  }
+  batch.send();
+  for (size_t i = 0; i < group.size(); ++i)
+    if (lines[i] >= 0) group[i].lines = batch.takeRows(lines[i]);
+  for (const auto &[statement, index] : asked) lookups_[statement] = batch.takeRows(index);
+}
+
+void ClosingRun::writeGroup(std::vector<Order> &group) {
   Board &b = board_;
   zdlg::Messenger &m = b.messenger();
-  const QString number = QString::number(orderNo);
-  const qsizetype clauseLength = b.HeldOrderClause.size();
-  b.HeldOrderClause += QStringLiteral(" Adisyonno = ") + number + QStringLiteral(" or ");
-
-  b.openOrderLines(number);
-  lookUp(b.QueryMusteriTuru, QStringLiteral("select * from cari Where Carino = \"") +
-                                 zdb::quoted(b.QueryMainSip.field(QStringLiteral("CariNo")).asString()) +
-                                 QLatin1Char('"'));
-  lookUp(b.QueryKisimBolum, QStringLiteral("select*from KisimBolum Where No = \"") +
-                                zdb::quoted(b.QueryMainSip.field(QStringLiteral("kisimBolumNo")).asString()) +
-                                QLatin1Char('"'));
-
-  // Re-setting a savepoint of the same name replaces the previous order's one.
-  b.Connect.savepoint(kOrderSavepoint);
-  const QVariant billNo = records_.writeClosedBill(
-      b.QueryGenhar, {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
-
-  const int lines = b.QueryTemp.recordCount();
-  m.setLinesMaximum(lines);
-  records_.beginOrderLines();
-  // The lines go in multi-row inserts (one for an ordinary order): a round trip per order, not per
-  // line. The progress window still moves line by line while they are bound.
-  for (int written = 0; written < lines;) {
-    const int rows = std::min(kStockRowsPerInsert, lines - written);
-    try {
-      b.QueryStokhar.setText(stokharInsertText(rows));
-      for (int r = 0; r < rows; ++r) {
-        records_.bindStockLine(b.QueryStokhar, r, billNo,
-                               {b.QueryTemp, b.QueryMainSip, b.QueryKasaAdi, b.QuerySube});
-        b.QueryTemp.next();
-        m.processEvents();
-      }
-      b.QueryStokhar.execute();
-      written += rows;
-    } catch (const zdb::DbError &e) {
-      // A bill without all its lines must not stay, nor may its lines leave temp: the order is
-      // given up and stays open. If even the savepoint is gone (lost session, deadlock), the
-      // whole run goes.
-      try {
-        b.Connect.rollbackToSavepoint(kOrderSavepoint);
-      } catch (const zdb::DbError &) {
-        throw e;
-      }
-      m.showError(zdlg::errorBoxText(e.text()));
-      b.HeldOrderClause.truncate(clauseLength);
-      addToRelease(orderNo);
-      ++givenUpCount_;
-      return;
+  std::vector<Order *> composed;
+  b.QueryMainSip.moveTo(group.front().recNo);
+  for (Order &order : group) {
+    paintGridRow(order.row);
+    if (!order.marked()) {
+      addToRelease(order.number);
+    } else {
+      composeOrder(order);
+      composed.push_back(&order);
     }
+    b.QueryMainSip.next();
+    if (order.marked()) m.processEvents();
   }
 
+  // One request carries the group's writes. When the server rejects a line, the orders before
+  // it are written, its own order is given up, and the orders after it go again.
+  size_t from = 0;
+  while (from < composed.size()) {
+    zdb::Batch batch(b.Connect);
+    for (size_t i = from; i < composed.size(); ++i) {
+      composed[i]->firstWrite = batch.size();
+      for (const QString &statement : composed[i]->writes) batch.add(statement);
+    }
+    try {
+      batch.send();
+    } catch (const zdb::BatchError &e) {
+      size_t failed = from;
+      while (failed + 1 < composed.size() && composed[failed + 1]->firstWrite <= e.statement()) ++failed;
+      for (size_t i = from; i < failed; ++i) countClosed(*composed[i]);
+      // The savepoint, the bill or its number failed: the whole run goes.
+      if (e.statement() - composed[failed]->firstWrite < composed[failed]->firstLineWrite) throw;
+      giveUp(*composed[failed], e);
+      from = failed + 1;
+      continue;
+    }
+    for (size_t i = from; i < composed.size(); ++i) countClosed(*composed[i]);
+    break;
+  }
+}
+
+void ClosingRun::paintGridRow(int row) {
+  GridModel &grid = board_.NextGrid1;
+  if (row < 0 || row >= grid.rowCount()) return;
+  for (int c = 0; c < grid.columnCount(); ++c) grid.cell(c, row).colour = zcolour::BtnFace;
+  emit board_.gridChanged();
+}
+
+void ClosingRun::composeOrder(Order &order) {
+  Board &b = board_;
+  zdlg::Messenger &m = b.messenger();
+  b.HeldOrderClause += closingPiece(order.number);
+
+  restoreLookup(b.QueryKasaAdi, order.registerLookups.last());
+  b.QueryTemp.restore(std::move(order.lines));
+  restoreLookup(b.QueryMusteriTuru, order.customerLookup);
+  restoreLookup(b.QueryKisimBolum, order.sectionLookup);
+
+  // Its savepoint (setting one of the same name again replaces the previous order's), its bill,
+  // and its lines in multi-row inserts that take the bill's number from the bill's own insert on
+  // this session.
+  order.writes.clear();
+  order.writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint;
+  order.writes << records_.closedBillStatement(
+      {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
+  const int lines = b.QueryTemp.recordCount();
+  // One insert can take the number straight from the bill's insert; the second insert of a long
+  // order would see the first one's number instead, so a long order keeps it in a variable.
+  const bool longOrder = lines > kStockRowsPerInsert;
+  if (longOrder) order.writes << QStringLiteral("SET ") + kBillNumber + QStringLiteral(" = LAST_INSERT_ID()");
+  order.firstLineWrite = int(order.writes.size());
+  const QString billNo = longOrder ? kBillNumber : QStringLiteral("LAST_INSERT_ID()");
+
+  order.lineCount = lines;
+  m.setLinesMaximum(lines);
+  records_.beginOrderLines();
+  // The progress window moves line by line while the lines are put into the inserts.
+  QString insert;
+  for (int r = 0; r < lines; ++r) {
+    if (r % kStockRowsPerInsert == 0) {
+      if (r > 0) order.writes << insert;
+      insert = stokharInsertHead();
+      insert.reserve(insert.size() + std::min(lines - r, kStockRowsPerInsert) * 700);
+    } else {
+      insert += QLatin1String(", ");
+    }
+    records_.appendStockRow(insert, billNo, {b.QueryTemp, b.QueryMainSip, b.QueryKasaAdi, b.QuerySube});
+    b.QueryTemp.next();
+    m.processEvents();
+  }
+  if (lines > 0) order.writes << insert;
+}
+
+void ClosingRun::countClosed(const Order &order) {
   ++closedCount_;
-  closedLines_ += b.QueryTemp.recordCount();
-  closedAmount_ += zfmt::parseAmount(b.NextGrid1.cell(2, row).text);
+  closedLines_ += order.lineCount;
+  closedAmount_ += zfmt::parseAmount(board_.NextGrid1.cell(2, order.row).text);
+}
+
+void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
+  Board &b = board_;
+  // A bill without all its lines must not stay, nor may its lines leave temp: the order is given
+  // up and stays open. If even the savepoint is gone (lost session, deadlock), the whole run goes.
+  try {
+    b.Connect.rollbackToSavepoint(kOrderSavepoint);
+  } catch (const zdb::DbError &) {
+    throw error;
+  }
+  b.messenger().showError(zdlg::errorBoxText(error.text()));
+  b.HeldOrderClause.remove(closingPiece(order.number));
+  addToRelease(order.number);
+  ++givenUpCount_;
 }
 
 void ClosingRun::finish() {
@@ -273,19 +374,12 @@ qint64 ClosingRun::currentOrderNumber() const {
   return number;
 }
 
-void ClosingRun::lookUp(zdb::Query &query, const QString &statement) {
-  // Inside the run's transaction these rows read the same every time: its reads share one
-  // snapshot (the server's default isolation) and it writes none of these tables. So each distinct
-  // look-up is asked once per run, not once per order.
-  const auto known = lookups_.constFind(statement);
-  if (known != lookups_.constEnd()) {
-    // Still open on this run's answer (the same register or section as the order before).
-    if (!(query.isOpen() && query.text() == statement)) query.restore(*known);
-    return;
-  }
-  query.setText(statement);
-  query.open();
-  lookups_.insert(statement, query.result());
+void ClosingRun::restoreLookup(zdb::Query &query, const QString &statement) {
+  // Still open on this run's answer (the same register or section as the order before).
+  if (query.isOpen() && query.text() == statement) return;
+  const auto known = lookups_.find(statement);
+  if (known == lookups_.end()) throw zdb::DbError(QStringLiteral("Okunmamış sorgu: ") + statement);
+  query.restore(known->second);
 }
 
 void ClosingRun::addToRelease(qint64 orderNo) {

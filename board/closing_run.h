@@ -1,9 +1,12 @@
 #pragma once
-#include <QHash>
+#include <QStringList>
 #include <QString>
 #include <functional>
+#include <map>
+#include <vector>
 
 #include "board/closing_records.h"
+#include "db/db_error.h"
 #include "db/query.h"
 
 namespace zboard {
@@ -22,6 +25,10 @@ class Board;
 //   and the operator is asked to refresh, so no order is ever closed twice.
 // - Whatever the end, the board is enabled, the progress window closed, and HeldOrderClause names
 //   what the board still holds.
+//
+// The orders are walked in groups. The reads of a group (lines, register, customer and section)
+// go to the server in one request and so do its writes, in the same order as one order after the
+// other would send them: a round trip per group instead of several per order.
 class ClosingRun {
  public:
   ClosingRun(Board &board, ClosingRunValues values, std::function<void(bool)> setBoardEnabled);
@@ -32,14 +39,36 @@ class ClosingRun {
  private:
   enum class Outcome { Closed, NothingClosed, ChangedElsewhere, Failed };
 
-  bool scanGridRow(int row);
-  void closeOrder(qint64 orderNo, int row);
+  // A row of the listing as the walk meets it.
+  struct Order {
+    int recNo = 0;  // of QueryMainSip
+    int row = -1;   // of the grid
+    qint64 number = 0;
+    QStringList registerLookups;  // one per "Ok" cell, left to right; none when unmarked
+    QString customerLookup;
+    QString sectionLookup;
+    zdb::Query::Result lines;  // its Temp rows, read with its group
+    int lineCount = 0;
+    QStringList writes;      // savepoint, bill, (bill number,) line inserts
+    int firstLineWrite = 0;  // index of the first line insert in writes
+    int firstWrite = 0;      // index of writes.first() in the batch that carries them
+    bool marked() const { return !registerLookups.isEmpty(); }
+  };
+
+  std::vector<Order> takeGroup();
+  void readGroup(std::vector<Order> &group);
+  void writeGroup(std::vector<Order> &group);
+  QStringList markedRegisterLookups(int row) const;
+  void paintGridRow(int row);
+  void composeOrder(Order &order);
+  void countClosed(const Order &order);
+  void giveUp(const Order &order, const zdb::DbError &error);
   void finish();
   void giveBoardBack();
   qint64 currentOrderNumber() const;
   void addToRelease(qint64 orderNo);
-  // Opens `query` on `statement`, or puts back the answer this run already had for it.
-  void lookUp(zdb::Query &query, const QString &statement);
+  // Puts back into `query` the answer this run read for `statement`.
+  void restoreLookup(zdb::Query &query, const QString &statement);
 
   Board &board_;
   ClosingRecords records_;
@@ -51,7 +80,10 @@ class ClosingRun {
   int closedLines_ = 0;
   double closedAmount_ = 0;
   Outcome outcome_ = Outcome::Failed;
-  QHash<QString, zdb::Query::Result> lookups_;  // register, customer and section rows of this run
+  // Register, customer and section rows of this run. Inside the run's transaction they read the
+  // same every time (its reads share one snapshot and it writes none of these tables), so each
+  // distinct look-up is asked once per run.
+  std::map<QString, zdb::Query::Result> lookups_;
 };
 
 }  // namespace zboard

@@ -7,9 +7,12 @@
 
 namespace zboard {
 
+QString Board::orderLinesStatement(const QString &orderNo) {
+  return QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(orderNo) + QStringLiteral("\"");
+}
+
 void Board::openOrderLines(const QString &orderNo) {
-  QueryTemp.setText(QStringLiteral("Select * From Temp Where Adisyonno =\"") + zdb::quoted(orderNo) +
-                    QStringLiteral("\""));
+  QueryTemp.setText(orderLinesStatement(orderNo));
   QueryTemp.open();
 }
 

@@ -312,23 +312,49 @@ TEST_F(ClosingRun, MarkedOrderWithoutLinesIsClosedWithoutStockRows) {
   EXPECT_FALSE(isOpen(101));
 }
 
-TEST_F(ClosingRun, EachStatementIsPreparedOncePerRun) {
+TEST_F(ClosingRun, ALongListingClosesInGroupsAndEachRejectedLineGivesUpOnlyItsOrder) {
+  // More orders than one request carries; tricky customer names travel inside the statements.
+  const QString tricky = utf("Ali \"Baba\" O'Neil \\ %100; -- Şık");
   std::vector<ztest::OrderRow> orders;
-  for (int no = 101; no <= 105; ++no) orders.push_back({.no = no, .lines = 3});
+  for (int no = 101; no <= 175; ++no) orders.push_back({.no = no, .amount = 10, .customer = no % 10 == 0 ? tricky : QString()});
   listOrders(orders);
-  auto prepares = [&] {
-    QSqlQuery q(board->Connect.database());
-    if (!q.exec("SHOW SESSION STATUS LIKE 'Com_stmt_prepare'") || !q.next()) ADD_FAILURE() << "status";
-    return q.value(1).toInt();
-  };
-  const int before = prepares();
-  int during = -1;
-  fake.onInformation = [&] { during = prepares() - before; };  // before the reload prepares its own
+  board->NextGrid1CellClick(3, 19);  // 120 stays open
+  adminExec(utf("CREATE TRIGGER zt_stok BEFORE INSERT ON stokhar FOR EACH ROW BEGIN "
+                "IF NEW.STOKADI IN ('Ürün 103-2', 'Ürün 140-1') THEN "
+                "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Stok karti kilitli'; END IF; END"));
+  int locksAtMessage = -1;
+  fake.onInformation = [&] { locksAtMessage = lock(103) + lock(120) + lock(140); };
 
   confirmAndRun();
 
-  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 15);
-  EXPECT_EQ(during, 2);  // the bill insert and the line insert, whatever the number of rows
+  EXPECT_EQ(fake.errors, QStringList({"Stok karti kilitli.", "Stok karti kilitli."}));
+  EXPECT_EQ(fake.informations, QStringList({success("72", "720,00")}));
+  for (int no = 101; no <= 175; ++no) {
+    const bool left = no == 103 || no == 120 || no == 140;
+    EXPECT_EQ(bills(no), left ? 0 : 1) << no;
+    EXPECT_EQ(isOpen(no), left) << no;
+    EXPECT_EQ(openLines(no), left ? 2 : 0) << no;
+  }
+  // Every stock row carries its own order's bill.
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar s JOIN genhar g ON g.GENHARNO = s.GENHARNO AND g.ADISYONNO = s.ADISYONNO"),
+            2 * 72);
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 2 * 72);
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar WHERE FIRAMISMI = '" + QString(tricky).replace("\\", "\\\\").replace("'", "''") + "'"), 5);
+  EXPECT_EQ(locksAtMessage, 0);  // released, before the reload holds them again
+
+  // The server sees the orders one after the other: each bill right after its own savepoint.
+  const QStringList sent = takeStatements();
+  int billInserts = 0;
+  for (qsizetype i = 0; i < sent.size(); ++i) {
+    if (!sent[i].startsWith("INSERT INTO Genhar")) continue;
+    ++billInserts;
+    ASSERT_GT(i, 0);
+    EXPECT_EQ(sent[i - 1], "SAVEPOINT kapanan_adisyon");
+  }
+  EXPECT_GE(billInserts, 74);  // the orders after a rejected one in its request are sent again
+  EXPECT_EQ(board->NextGrid1.rowCount(), 3);
+  EXPECT_TRUE(board->BoardErrorText.isEmpty());
+  expectBoardGivenBack();
 }
 
 // ------------------------------------------------------------------ faults
