@@ -17,6 +17,22 @@ GridColumn orderColumn(const char *caption, int width, bool vertical) {
   c.verticalHeader = vertical;
   return c;
 }
+// The wall clock: now, carrying the local offset from UTC, so its date and time are the local
+// ones. Asking the system for local time costs a time-zone lookup (a file check on every call)
+// and a closing run reads the clock for every bill and line, so the offset is kept until the next
+// quarter hour of UTC, the earliest moment a change of offset can take effect.
+QDateTime localNow() {
+  static thread_local qint64 offsetValidUntil = 0;
+  static thread_local int offsetSeconds = 0;
+  const qint64 msecs = QDateTime::currentMSecsSinceEpoch();
+  if (msecs >= offsetValidUntil) {
+    offsetSeconds = QDateTime::fromMSecsSinceEpoch(msecs).offsetFromUtc();
+    constexpr qint64 kQuarterHour = 15 * 60 * 1000;
+    offsetValidUntil = (msecs / kQuarterHour + 1) * kQuarterHour;
+  }
+  return QDateTime::fromMSecsSinceEpoch(msecs, Qt::OffsetFromUTC, offsetSeconds);
+}
+
 }  // namespace
 
 Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject *parent)
@@ -39,7 +55,7 @@ Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject 
       QueryGenhar(Connect, QStringLiteral("QueryGenhar")),
       QueryStokhar(Connect, QStringLiteral("QueryStokhar")),
       messenger_(messenger),
-      clock_([] { return QDateTime::currentDateTime(); }),
+      clock_([] { return localNow(); }),
       hostName_([] { return localHostName(); }) {
   QueryTemp.setDeclaredColumns(zdb::tempDeclaredColumns());
   QueryKisimBolum.setDeclaredColumns(zdb::kisimBolumDeclaredColumns());

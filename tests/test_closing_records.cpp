@@ -221,3 +221,25 @@ TEST_F(ClosingRecords, StockRowsKeepTheirBillWhileAnotherTerminalInsertsBills) {
 }
 
 }  // namespace
+
+// The records' times come from the board's own clock: the local wall clock, also in a zone whose
+// offset is not whole hours. (No other test of this program reads the real clock, so the zone set
+// here is the one the clock first meets.)
+TEST(BoardClock, ReadsTheLocalWallClock) {
+  qputenv("TZ", "America/St_Johns");
+  tzset();
+  ztest::FakeMessenger fake;
+  zboard::Board board(fake, QStringLiteral("clock_test"));
+  for (int reading = 0; reading < 3; ++reading) {
+    const QDateTime expected = QDateTime::currentDateTime();
+    const QDateTime read = board.now();
+    EXPECT_LE(qAbs(expected.msecsTo(read)), 1000);
+    EXPECT_EQ(read.offsetFromUtc(), expected.offsetFromUtc());
+    // Date and time as the records write them: the local ones.
+    EXPECT_LE(qAbs(QDateTime(expected.date(), expected.time(), Qt::UTC)
+                       .msecsTo(QDateTime(read.date(), read.time(), Qt::UTC))),
+              1000);
+  }
+  qunsetenv("TZ");
+  tzset();
+}
