@@ -39,6 +39,34 @@ QVariant textValue(const QString &value) {
 
 QVariant integer(int value) { return QVariant(value); }
 
+// The values of an insert's columns, given in the insert's column order (the records tests check
+// each column; a debug build also checks the names).
+class ColumnValues {
+ public:
+  explicit ColumnValues(const QStringList &columns) : columns_(columns) { values_.reserve(size_t(columns.size())); }
+  void operator()(const char *column, const QVariant &value) {
+    Q_ASSERT(columns_.at(qsizetype(values_.size())).compare(QLatin1String(column), Qt::CaseInsensitive) == 0);
+    Q_UNUSED(column);
+    values_.push_back(value);
+  }
+  std::vector<QVariant> take() {
+    Q_ASSERT(values_.size() == size_t(columns_.size()));
+    return std::move(values_);
+  }
+
+ private:
+  const QStringList &columns_;
+  std::vector<QVariant> values_;
+};
+
+// Runs `statement` with each column's parameter bound to its value.
+void executeBound(zdb::Query &query, const QString &statement, const QStringList &columns,
+                  const std::vector<QVariant> &values) {
+  query.setText(statement);
+  for (size_t c = 0; c < values.size(); ++c) query.setParam(columns.at(qsizetype(c)), values[c]);
+  query.execute();
+}
+
 }  // namespace
 
 const QString &genharInsertText() {
@@ -60,15 +88,7 @@ std::vector<QVariant> ClosingRecords::closedBillValues(const BillSources &s) {
   auto order = [&](const QString &field) { return copied(s.order, field); };
   auto kasa = [&](const QString &field) { return copied(s.kasa, field); };
 
-  std::vector<QVariant> values;
-  values.reserve(size_t(zdb::genharInsertColumns().size()));
-  // The binds below follow the insert's column order (the records tests check each column).
-  auto bind = [&](const char *column, const QVariant &value) {
-    Q_ASSERT(zdb::genharInsertColumns().at(qsizetype(values.size())).compare(QLatin1String(column),
-                                                                             Qt::CaseInsensitive) == 0);
-    Q_UNUSED(column);
-    values.push_back(value);
-  };
+  ColumnValues bind(zdb::genharInsertColumns());
   bind("GENHARNO", nothing);  // numbered by the server
   bind("KISIMBOLUMNO", copied(s.section, QStringLiteral("NO")));
   bind("MASANO", QVariant(QStringLiteral("PK") + text(s.order, QStringLiteral("MasaNo"))));
@@ -154,16 +174,11 @@ std::vector<QVariant> ClosingRecords::closedBillValues(const BillSources &s) {
   bind("REPORT", nothing);
   bind("EXPORT", integer(0));
   bind("BAHSIS", nothing);
-  Q_ASSERT(values.size() == size_t(zdb::genharInsertColumns().size()));
-  return values;
+  return bind.take();
 }
 
 QVariant ClosingRecords::writeClosedBill(zdb::Query &genhar, const BillSources &sources) {
-  const std::vector<QVariant> values = closedBillValues(sources);
-  genhar.setText(genharInsertText());
-  const QStringList &columns = zdb::genharInsertColumns();
-  for (size_t c = 0; c < values.size(); ++c) genhar.setParam(columns.at(qsizetype(c)), values[c]);
-  genhar.execute();
+  executeBound(genhar, genharInsertText(), zdb::genharInsertColumns(), closedBillValues(sources));
   return genhar.lastInsertId();
 }
 
@@ -182,11 +197,7 @@ QString ClosingRecords::closedBillStatement(const BillSources &sources) {
 }
 
 void ClosingRecords::writeStockLine(zdb::Query &stokhar, const QVariant &billNo, const LineSources &sources) {
-  const std::vector<QVariant> values = stockLineValues(billNo, sources);
-  stokhar.setText(stokharInsertText());
-  const QStringList &columns = zdb::stokharInsertColumns();
-  for (size_t c = 0; c < values.size(); ++c) stokhar.setParam(columns.at(qsizetype(c)), values[c]);
-  stokhar.execute();
+  executeBound(stokhar, stokharInsertText(), zdb::stokharInsertColumns(), stockLineValues(billNo, sources));
 }
 
 const QString &stokharInsertHead() {
@@ -215,15 +226,7 @@ std::vector<QVariant> ClosingRecords::stockLineValues(const QVariant &billNo, co
   const QVariant nothing;
   auto line = [&](const QString &field) { return copied(s.line, field); };
 
-  std::vector<QVariant> values;
-  values.reserve(size_t(zdb::stokharInsertColumns().size()));
-  // The binds below follow the insert's column order (the records tests check each column).
-  auto bind = [&](const char *column, const QVariant &value) {
-    Q_ASSERT(zdb::stokharInsertColumns().at(qsizetype(values.size())).compare(QLatin1String(column),
-                                                                              Qt::CaseInsensitive) == 0);
-    Q_UNUSED(column);
-    values.push_back(value);
-  };
+  ColumnValues bind(zdb::stokharInsertColumns());
   bind("GENHARNO", billNo);
   bind("ADISYONNO", line(QStringLiteral("Adisyonno")));
   bind("PRN_NO", integer(1));
@@ -276,8 +279,7 @@ std::vector<QVariant> ClosingRecords::stockLineValues(const QVariant &billNo, co
   bind("SAHISNO", nothing);
   bind("REPORT", nothing);
   bind("EXPORT", nothing);
-  Q_ASSERT(values.size() == size_t(zdb::stokharInsertColumns().size()));
-  return values;
+  return bind.take();
 }
 
 }  // namespace zboard

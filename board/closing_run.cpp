@@ -23,6 +23,9 @@ const QString kBillNumber = QStringLiteral("@kapanan_genharno");
 // Marked orders whose reads go in one request, and whose writes go in another. Enough that a
 // round trip is small beside a group's work; few enough that the progress window keeps moving.
 constexpr int kGroupOrders = 32;
+// Most characters of statements one request carries, well below the smallest packet limit a
+// restaurant's server may have (1 MB on old servers); a longer statement goes alone.
+constexpr qsizetype kRequestCharacters = 256 * 1024;
 
 // An order's piece of the closing list.
 QString closingPiece(qint64 orderNo) {
@@ -233,30 +236,43 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
     if (order.marked()) m.processEvents();
   }
 
-  // One request carries the group's writes. When the server rejects a line, the orders before
-  // it are written, its own order is given up, and the orders after it go again.
-  size_t from = 0;
-  while (from < composed.size()) {
+  // The group's writes go in as few requests as the server takes (one, for ordinary orders).
+  // When the server rejects a line, the statements before it stand, its order is given up, and
+  // the statements after that order's go again.
+  struct Write {
+    Order *order;
+    int index;  // in order->writes
+  };
+  std::vector<Write> writes;
+  for (Order *order : composed)
+    for (int i = 0; i < int(order->writes.size()); ++i) writes.push_back({order, i});
+  std::vector<const Order *> givenUp;
+  size_t next = 0;
+  while (next < writes.size()) {
     zdb::Batch batch(b.Connect);
-    for (size_t i = from; i < composed.size(); ++i) {
-      composed[i]->firstWrite = batch.size();
-      for (const QString &statement : composed[i]->writes) batch.add(statement);
+    const size_t first = next;
+    qsizetype bytes = 0;
+    while (next < writes.size()) {
+      const QString &statement = writes[next].order->writes.at(writes[next].index);
+      if (!batch.isEmpty() && bytes + statement.size() > kRequestCharacters) break;
+      batch.add(statement);
+      bytes += statement.size();
+      ++next;
     }
     try {
       batch.send();
     } catch (const zdb::BatchError &e) {
-      size_t failed = from;
-      while (failed + 1 < composed.size() && composed[failed + 1]->firstWrite <= e.statement()) ++failed;
-      for (size_t i = from; i < failed; ++i) countClosed(*composed[i]);
+      const Write &failed = writes[first + size_t(e.statement())];
       // The savepoint, the bill or its number failed: the whole run goes.
-      if (e.statement() - composed[failed]->firstWrite < composed[failed]->firstLineWrite) throw;
-      giveUp(*composed[failed], e);
-      from = failed + 1;
-      continue;
+      if (failed.index < failed.order->firstLineWrite) throw;
+      giveUp(*failed.order, e);
+      givenUp.push_back(failed.order);
+      next = first + size_t(e.statement()) + 1;
+      while (next < writes.size() && writes[next].order == failed.order) ++next;
     }
-    for (size_t i = from; i < composed.size(); ++i) countClosed(*composed[i]);
-    break;
   }
+  for (const Order *order : composed)
+    if (std::find(givenUp.begin(), givenUp.end(), order) == givenUp.end()) countClosed(*order);
 }
 
 void ClosingRun::paintGridRow(int row) {

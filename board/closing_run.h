@@ -51,7 +51,6 @@ class ClosingRun {
     int lineCount = 0;
     QStringList writes;      // savepoint, bill, (bill number,) line inserts
     int firstLineWrite = 0;  // index of the first line insert in writes
-    int firstWrite = 0;      // index of writes.first() in the batch that carries them
     bool marked() const { return !registerLookups.isEmpty(); }
   };
 
