@@ -1,7 +1,8 @@
 // Closing-run benchmark: the board's closing run over one courier's orders against the floor
 // (the same rows written with multi-row INSERTs in one transaction) and against the
 // straightforward way (a statement per line, prepared anew, autocommit, bill number by MAX).
-// Also the courier listing against one SELECT of the same rows.
+// Also the run's own statements sent again by a client that does nothing else, which is what the
+// server alone needs for them, and the courier listing against one SELECT of the same rows.
 //
 //   bench_closing --port P [--host H] [--orders N] [--lines L] [--reps R]
 //                 [--list-orders N] [--list-lines L] [--server-pid PID] [--closing-only]
@@ -152,7 +153,8 @@ class BoardBench {
           QStringLiteral("the listing does not show every order marked"));
   }
 
-  // From the collect button to the success message (the run has committed by then).
+  // From the collect button to the success message (the run has committed by then). The
+  // requests the run sent meanwhile are kept for replaying.
   Timing close(int orders, int lines) {
     seedOrders(orders, lines);
     list(orders);
@@ -160,12 +162,17 @@ class BoardBench {
     Stopwatch watch;
     Timing timing;
     bool stopped = false;
+    requests_.clear();
+    board_.Connect.setRequestObserver([&](const QStringList &request) {
+      if (!stopped) requests_.push_back(request);
+    });
     messenger_.onInformation = [&] {
       if (!stopped) timing = watch.stop();
       stopped = true;
     };
     watch.start();
     board_.Button2Click();
+    board_.Connect.setRequestObserver(nullptr);
     check(messenger_.errors.isEmpty(), QStringLiteral("closing run: ") + messenger_.errors.join(QLatin1Char('\n')));
     check(messenger_.informations.size() == 1 &&
               messenger_.informations.front().endsWith(QStringLiteral(">>> Başarı İle Tahsil edilmiştir")),
@@ -199,8 +206,11 @@ class BoardBench {
   }
 
   zboard::Board &board() { return board_; }
+  // What the last closing run sent, request by request.
+  const std::vector<QStringList> &requests() const { return requests_; }
 
  private:
+  std::vector<QStringList> requests_;
   AnsweringMessenger messenger_;
   zboard::Board board_;
 };
@@ -225,6 +235,33 @@ Timing floorWay(const Rows &genhar, const Rows &stokhar, int orders, int lines) 
     if (!q.exec(s)) fail(QStringLiteral("floor: ") + q.lastError().text());
   const Timing timing = watch.stop();
   checkAllClosed(orders, lines, "floor");
+  return timing;
+}
+
+// ---------------------------------------------------------------- the run's statements alone
+
+// The requests a closing run sent, sent again on the same listing by a client that does nothing
+// else: what the server needs for the run's own statements.
+Timing statementsAlone(BoardBench &bench, const std::vector<QStringList> &requests, int orders, int lines) {
+  seedOrders(orders, lines);
+  bench.list(orders);  // held as the run found them
+  zdb::Connection connection(QStringLiteral("bench_replay"));
+  configure(connection);
+  connection.open();
+  QSqlQuery q(connection.database());
+  q.setForwardOnly(true);
+  Stopwatch watch;
+  watch.start();
+  for (const QStringList &request : requests) {
+    if (!q.exec(request.join(QStringLiteral(";\n")))) fail(QStringLiteral("replay: ") + q.lastError().text());
+    do {
+      while (q.isSelect() && q.next()) {
+      }
+    } while (q.nextResult());
+    if (q.lastError().isValid()) fail(QStringLiteral("replay: ") + q.lastError().text());
+  }
+  const Timing timing = watch.stop();
+  checkAllClosed(orders, lines, "replay");
   return timing;
 }
 
@@ -349,7 +386,7 @@ void printWay(const char *way, const Medians &m) {
 int run(const Options &o) {
   seedRestaurant();
   BoardBench bench;
-  std::vector<Timing> runs, floors, straights;
+  std::vector<Timing> runs, floors, straights, alone;
   for (int rep = 0; rep < o.reps; ++rep) {
     const Timing run = bench.close(o.orders, o.lines);
     runs.push_back(run);
@@ -361,9 +398,10 @@ int run(const Options &o) {
     const Rows genhar = fetch(QStringLiteral("SELECT * FROM genhar ORDER BY GENHARNO"));
     const Rows stokhar = fetch(QStringLiteral("SELECT * FROM stokhar ORDER BY STOKHARNO"));
     floors.push_back(floorWay(genhar, stokhar, o.orders, o.lines));
+    alone.push_back(statementsAlone(bench, bench.requests(), o.orders, o.lines));
     straights.push_back(straightforwardWay(o.orders, o.lines));
-    std::fprintf(stderr, "rep %d: closing run %.3f s, floor %.3f s, straightforward %.3f s\n", rep + 1, run.wall,
-                 floors.back().wall, straights.back().wall);
+    std::fprintf(stderr, "rep %d: closing run %.3f s, floor %.3f s, its statements alone %.3f s, straightforward %.3f s\n",
+                 rep + 1, run.wall, floors.back().wall, alone.back().wall, straights.back().wall);
   }
   if (o.closingOnly) {
     printWay("closing run", medians(runs));
@@ -382,11 +420,12 @@ int run(const Options &o) {
         QStringLiteral("listing: not every order listed"));
   check(bench.board().Terk(), QStringLiteral("TERK failed"));
 
-  const Medians run = medians(runs), floor = medians(floors), straight = medians(straights);
+  const Medians run = medians(runs), floor = medians(floors), straight = medians(straights), replay = medians(alone);
   const double load = median(loads), select = median(selects);
   std::printf("orders per second: %.0f\n", o.orders / run.wall);
   std::printf("lines per second: %.0f\n", double(o.orders) * o.lines / run.wall);
   std::printf("closing run / floor: %.2f\n", run.wall / floor.wall);
+  std::printf("its statements alone / floor: %.2f\n", replay.wall / floor.wall);
   std::printf("straightforward / closing run: %.2f\n", straight.wall / run.wall);
   std::printf("server version: %s\n", qPrintable(scalarOrDie(QStringLiteral("SELECT VERSION()")).toString()));
   std::printf("connection: TCP %s:%d\n", qPrintable(server().host), server().port);
@@ -396,6 +435,7 @@ int run(const Options &o) {
   std::printf("medians of %d repetitions of %d orders x %d lines:\n", o.reps, o.orders, o.lines);
   printWay("  closing run", run);
   printWay("  floor", floor);
+  printWay("  its statements alone", replay);
   printWay("  straightforward", straight);
   std::printf("listing of %d orders x %d lines: LoadCourierOrders %.1f ms, single select %.1f ms\n", o.listOrders,
               o.listLines, load * 1e3, select * 1e3);

@@ -27,7 +27,7 @@ void Batch::send() {
   affected_.clear();
   rows_.assign(size_t(statements.size()), Query::Result{});
   if (statements.isEmpty()) return;
-  for (const QString &s : statements) connection_.notify(s);
+  connection_.notifyRequest(statements);
   QSqlDatabase db = connection_.database();
   if (!db.isOpen()) throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace zdb {
@@ -55,13 +56,25 @@ class Connection {
   // Optional observer that sees the text of every statement sent (off in production).
   using Observer = std::function<void(const QString &)>;
   void setObserver(Observer observer) { observer_ = std::move(observer); }
+  // Optional observer that sees every request sent: a statement, or the statements of a batch
+  // together (off in production; the benchmark replays what a closing run sent).
+  using RequestObserver = std::function<void(const QStringList &)>;
+  void setRequestObserver(RequestObserver observer) { requestObserver_ = std::move(observer); }
   void notify(const QString &statement) const {
     if (observer_) observer_(statement);
+    if (requestObserver_) requestObserver_(QStringList{statement});
+  }
+  // Statements that go to the server in one request.
+  void notifyRequest(const QStringList &statements) const {
+    if (observer_)
+      for (const QString &statement : statements) observer_(statement);
+    if (requestObserver_) requestObserver_(statements);
   }
 
  private:
   QString name_;
   Observer observer_;
+  RequestObserver requestObserver_;
   bool inTransaction_ = false;
   int generation_ = 0;
 };

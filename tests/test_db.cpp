@@ -243,6 +243,8 @@ TEST_F(DataLayer, LiteralsStoreWhatBindingStores) {
 TEST_F(DataLayer, ABatchRunsInOrderAndStopsAtItsFailingStatement) {
   QStringList seen;
   db->setObserver([&](const QString &s) { seen << s; });
+  std::vector<QStringList> requests;
+  db->setRequestObserver([&](const QStringList &r) { requests.push_back(r); });
   zdb::Batch batch(*db);
   batch.add("insert into zt_values (id, t) values (10, \"a;b\")");
   const int read = batch.add("select id, t from zt_values where id >= 3 order by id", true);
@@ -256,6 +258,8 @@ TEST_F(DataLayer, ABatchRunsInOrderAndStopsAtItsFailingStatement) {
     EXPECT_TRUE(e.text().contains("Duplicate")) << e.text().toStdString();
   }
   EXPECT_EQ(seen.size(), 4);  // one statement at a time, as sent one by one
+  ASSERT_EQ(requests.size(), 1u);  // but in one request
+  EXPECT_EQ(requests.front(), seen);
   EXPECT_EQ(seen.first(), "insert into zt_values (id, t) values (10, \"a;b\")");
   EXPECT_EQ(ztest::scalar("select t from zt_values where id = 10").toString(), "a;b");
   EXPECT_EQ(ztest::count("select * from zt_values where id = 11"), 0);  // not run after the failure
