@@ -2,7 +2,6 @@
 
 #include <QStringList>
 #include <QTime>
-#include <algorithm>
 #include <vector>
 
 #include "db/query.h"
