@@ -3,13 +3,28 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QVariant>
+#include <algorithm>
 #include <cmath>
 
 namespace zdb {
 
 namespace {
 
+bool needsEscape(QChar ch) {
+  switch (ch.unicode()) {
+    case '\\': case '"': case '\'': case '\0': case '\n': case '\r': case '\t': case '\b': case 0x1A:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void appendQuoted(QString &out, QStringView value) {
+  // Most texts hold nothing to escape: taken whole.
+  if (std::none_of(value.begin(), value.end(), needsEscape)) {
+    out += value;
+    return;
+  }
   for (const QChar ch : value) {
     switch (ch.unicode()) {
       case '\\': out += QLatin1String("\\\\"); break;
@@ -100,6 +115,11 @@ void appendLiteral(QString &out, const QVariant &value) {
       }
       // The shortest text that reads back as the same double; the exponent makes the server
       // read it as a double too, not as an exact decimal.
+      if (d == std::trunc(d) && std::fabs(d) < 1e15 && !std::signbit(d)) {
+        out += QString::number(qint64(d));  // a whole amount: exact, and the common case
+        out += QLatin1String("e0");
+        return;
+      }
       const QString number = QString::number(d, 'g', QLocale::FloatingPointShortest);
       out += number;
       if (!number.contains(QLatin1Char('e'))) out += QLatin1String("e0");
