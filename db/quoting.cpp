@@ -125,29 +125,18 @@ void appendLiteral(QString &out, const QVariant &value) {
       if (!number.contains(QLatin1Char('e'))) out += QLatin1String("e0");
       return;
     }
-    case QMetaType::QDateTime: {
-      const QDateTime dt = value.toDateTime();
-      if (!dt.isValid()) break;
+    case QMetaType::QDateTime: case QMetaType::QDate: case QMetaType::QTime: {
+      // Between quotes in the server's form: yyyy-MM-dd, HH:mm:ss.zzz, or both.
+      const int type = value.typeId();
+      const QDateTime dateTime = value.toDateTime();
+      const bool hasDate = type != QMetaType::QTime, hasTime = type != QMetaType::QDate;
+      const QDate date = type == QMetaType::QDate ? value.toDate() : dateTime.date();
+      const QTime time = type == QMetaType::QTime ? value.toTime() : dateTime.time();
+      if (type == QMetaType::QDateTime ? !dateTime.isValid() : !(hasDate ? date.isValid() : time.isValid())) break;
       out += QLatin1Char('"');
-      appendDate(out, dt.date());
-      out += QLatin1Char(' ');
-      appendTime(out, dt.time());
-      out += QLatin1Char('"');
-      return;
-    }
-    case QMetaType::QDate: {
-      const QDate d = value.toDate();
-      if (!d.isValid()) break;
-      out += QLatin1Char('"');
-      appendDate(out, d);
-      out += QLatin1Char('"');
-      return;
-    }
-    case QMetaType::QTime: {
-      const QTime t = value.toTime();
-      if (!t.isValid()) break;
-      out += QLatin1Char('"');
-      appendTime(out, t);
+      if (hasDate) appendDate(out, date);
+      if (hasDate && hasTime) out += QLatin1Char(' ');
+      if (hasTime) appendTime(out, time);
       out += QLatin1Char('"');
       return;
     }
