@@ -26,32 +26,20 @@
 #include "db/turkish_format.h"
 #include "dialogs/colours.h"
 #include "dialogs/screen/box_support.h"
+#include "widget_input.h"
 
 // Orders are described by naming only the fields a case needs.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+using ztest::click;
+using ztest::pressKey;
+using ztest::rgbAt;
 
 namespace {
 
 void settle() {
   for (int i = 0; i < 5; ++i) QApplication::processEvents();
 }
-
-void click(QWidget *target, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
-  const QPointF local(at), global(target->mapToGlobal(at));
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QApplication::sendEvent(target, &release);
-}
-
-void pressKey(QWidget *target, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QApplication::sendEvent(target, &release);
-}
-
-quint32 rgbAt(const QImage &image, QPoint at) { return image.pixel(at) & 0xFFFFFFu; }
 
 // Bounding box of the dark (text) pixels inside `area`.
 QRect inkBox(const QImage &image, const QRect &area) {

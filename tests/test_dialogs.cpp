@@ -24,6 +24,12 @@
 #include "dialogs/screen/form_yes_no.h"
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
+#include "widget_input.h"
+
+using ztest::waitFor;
+using ztest::spin;
+using ztest::pressKey;
+using ztest::rgbAt;
 
 namespace {
 
@@ -42,30 +48,6 @@ bool runModal(QDialog &dialog, const std::function<void()> &whileOpen) {
   dialog.exec();
   return !forced;
 }
-
-// Lets events run until `done` holds or `timeoutMs` passes; returns whether it held.
-bool waitFor(const std::function<bool()> &done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  QTimer pulse;  // keeps WaitForMoreEvents from sleeping past the deadline
-  pulse.start(5);
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
-void spin(int ms) { waitFor([] { return false; }, ms); }
-
-void pressKey(QWidget *target, int key) {
-  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-  QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
-  QApplication::sendEvent(target, &press);
-  QApplication::sendEvent(target, &release);
-}
-
-quint32 rgbAt(const QImage &image, QPoint at) { return image.pixel(at) & 0xFFFFFFu; }
 
 // Pixel colours found inside `area` of `image`.
 std::set<quint32> coloursIn(const QImage &image, const QRect &area) {

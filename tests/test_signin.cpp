@@ -27,6 +27,11 @@
 #include "fake_messenger.h"
 #include "signin/screen/key_pad.h"
 #include "signin/sign_in.h"
+#include "widget_input.h"
+
+using ztest::waitFor;
+using ztest::tap;
+using ztest::pressKey;
 
 namespace {
 
@@ -245,35 +250,8 @@ TEST_F(SignIn, DatabaseErrorGoesToTheErrorBoxAndTheNextAttemptWorks) {
 
 // ---------------------------------------------------------------- the keypad screen
 
-bool waitFor(const std::function<bool()> &done, int timeoutMs = 15000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// One tap: a press and a release inside the widget.
-void tap(QWidget *widget) {
-  const QPointF at = QRectF(widget->rect()).center();
-  const QPointF global = widget->mapToGlobal(at);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-  QCoreApplication::sendEvent(widget, &press);
-  QCoreApplication::sendEvent(widget, &release);
-}
-
-void key(QWidget *widget, int code, const QString &text = {}, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-  QKeyEvent press(QEvent::KeyPress, code, modifiers, text);
-  QKeyEvent release(QEvent::KeyRelease, code, modifiers, text);
-  QCoreApplication::sendEvent(widget, &press);
-  QCoreApplication::sendEvent(widget, &release);
-}
-
 void type(QWidget *widget, const QString &text) {
-  for (const QChar ch : text) key(widget, ch.toUpper().unicode(), QString(ch));
+  for (const QChar ch : text) pressKey(widget, ch.toUpper().unicode(), QString(ch));
 }
 
 class Keypad : public ztest::DbTest {
@@ -410,9 +388,9 @@ TEST_F(Keypad, TypingStopsAtTenCharactersButButtonsDoNot) {
   EXPECT_EQ(edit->text(), "1234567890500");
   type(edit, "7");
   EXPECT_EQ(edit->text(), "1234567890500");
-  key(edit, Qt::Key_Backspace);
-  key(edit, Qt::Key_Backspace);
-  key(edit, Qt::Key_Backspace);
+  pressKey(edit, Qt::Key_Backspace);
+  pressKey(edit, Qt::Key_Backspace);
+  pressKey(edit, Qt::Key_Backspace);
   EXPECT_EQ(edit->text(), "1234567890");
   type(edit, "x");
   EXPECT_EQ(edit->text(), "1234567890");
@@ -425,7 +403,7 @@ TEST_F(Keypad, TypingStopsAtTenCharactersButButtonsDoNot) {
   // Pasting counts as typing.
   edit->clear();
   QGuiApplication::clipboard()->setText("987654321098765");
-  key(edit, Qt::Key_V, {}, Qt::ControlModifier);
+  pressKey(edit, Qt::Key_V, {}, Qt::ControlModifier);
   ASSERT_EQ(QGuiApplication::clipboard()->text(), "987654321098765");
   EXPECT_EQ(edit->text(), "9876543210");
 }
@@ -453,11 +431,11 @@ TEST_F(Keypad, OkAndEnterSignInAlikeAndTheBoardComesBackToAnEmptyField) {
   EXPECT_EQ(keypad->focusWidget(), edit);
 
   type(edit, "1234");
-  key(edit, Qt::Key_Return, "\r");
+  pressKey(edit, Qt::Key_Return, "\r");
   EXPECT_EQ(boardShown, 2);
   EXPECT_EQ(fieldWhenBoardShown, "");
   type(edit, "1234");
-  key(edit, Qt::Key_Enter, "\r");
+  pressKey(edit, Qt::Key_Enter, "\r");
   EXPECT_EQ(boardShown, 3);
   EXPECT_TRUE(fake.events.isEmpty()) << fake.events.join('\n').toStdString();
   EXPECT_EQ(closedCount, 0);
@@ -466,7 +444,7 @@ TEST_F(Keypad, OkAndEnterSignInAlikeAndTheBoardComesBackToAnEmptyField) {
 TEST_F(Keypad, RefusalsKeepOrEmptyTheFieldAndKeepTheBoardClosed) {
   addUser(2, "GARSON", "2000", 0, "0", "1");
   tap(button("BitBtn9"));
-  key(edit, Qt::Key_Return, "\r");
+  pressKey(edit, Qt::Key_Return, "\r");
   EXPECT_EQ(fake.informations, QStringList({"Geçersiz Şifre !!!"}));
   EXPECT_EQ(edit->text(), "9");
 

@@ -15,6 +15,9 @@
 #include "fake_messenger.h"
 #include "signin/connection_startup.h"
 #include "signin/screen/key_pad.h"
+#include "widget_input.h"
+
+using ztest::waitFor;
 
 namespace {
 
@@ -177,16 +180,6 @@ TEST_F(ConnectionStartup, UnreachableServerShowsInformationBoxThenPlainDialog) {
 }
 
 // ---------------------------------------------------------------- the keypad runs it when shown
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs = 15000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 class KeypadStartup : public ConnectionStartup {
  protected:
