@@ -205,25 +205,6 @@ Query::Prepared *Query::prepared(const QString &positional, const QStringList &n
   return &prepared_.back();
 }
 
-void Query::takeLayout(const QSqlRecord &record) {
-  // Results of one statement shape come again and again (an order's lines, order after order):
-  // their column names are looked up once, not for every result.
-  bool same = record.count() == layoutNames_.size();
-  for (int c = 0; same && c < record.count(); ++c) same = record.fieldName(c) == layoutNames_.at(c);
-  if (!same) {
-    layoutNames_.clear();
-    layoutIndex_.clear();
-    for (int c = 0; c < record.count(); ++c) {
-      layoutNames_ << record.fieldName(c);
-      layoutIndex_.insert(record.fieldName(c).toLower(), c);
-    }
-    layoutChecked_ = false;
-    fieldMemo_.clear();
-  }
-  names_ = layoutNames_;
-  index_ = layoutIndex_;
-}
-
 void Query::run(bool wantRows) {
   close();
   connection_->notify(text_);
@@ -264,18 +245,12 @@ void Query::run(bool wantRows) {
   rowsAffected_ = q->numRowsAffected();
   lastInsertId_ = q->lastInsertId();
   if (wantRows && q->isSelect()) {
-    takeLayout(q->record());
-    const int columns = int(names_.size());
-    while (q->next()) {
-      std::vector<QVariant> row(static_cast<size_t>(columns));
-      for (int c = 0; c < columns; ++c) row[size_t(c)] = q->value(c);
-      rows_.push_back(std::move(row));
-    }
-    if (q->lastError().isValid()) {
-      const QString error = serverErrorText(q->lastError());
-      close();
-      throw DbError(error);
-    }
+    // Results of one statement shape come again and again (an order's lines, order after order):
+    // their column names are looked up once, not for every result.
+    const Result kept{QString(), layoutNames_, layoutIndex_, {}};
+    Result result = Result::read(*q, text_, {&kept});
+    takeLayout(result);
+    rows_ = std::move(result.rows);
     checkDeclared();
     open_ = true;
     current_ = 0;

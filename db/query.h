@@ -132,7 +132,6 @@ class Query {
 
   void run(bool wantRows);
   Prepared *prepared(const QString &positional, const QStringList &names);
-  void takeLayout(const QSqlRecord &record);
   void takeLayout(const Result &result);
   void checkDeclared();
   int columnIndex(const QString &name) const;
