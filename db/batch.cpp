@@ -6,13 +6,35 @@
 #include <utility>
 
 #include "connection.h"
+#include "quoting.h"
 
 namespace zdb {
 
 int Batch::add(const QString &statement, bool keepRows) {
   statements_ << statement;
+  sent_ << statement;
   keepRows_.push_back(keepRows);
   return int(statements_.size()) - 1;
+}
+
+int Batch::add(const QString &statement, const QVariantHash &values, bool keepRows) {
+  const int index = add(statement, keepRows);
+  sent_.last() = replacePlaceholders(statement, [&](const QString &name) { return literal(values.value(name)); });
+  return index;
+}
+
+void Batch::send(OnFailure onFailure) {
+  failure_.reset();
+  try {
+    sendStatements();
+  } catch (const BatchError &e) {
+    if (onFailure == OnFailure::Throw) throw;
+    failure_ = e;
+  }
+}
+
+void Batch::expectRan(int index) const {
+  if (failure_ && index >= failure_->statement()) throw *failure_;
 }
 
 Query::Result Batch::takeRows(int index) {
@@ -20,16 +42,17 @@ Query::Result Batch::takeRows(int index) {
   return std::move(rows_[size_t(index)]);
 }
 
-void Batch::send() {
-  const QStringList statements = std::exchange(statements_, {});
+void Batch::sendStatements() {
+  const QStringList written = std::exchange(statements_, {});
+  const QStringList statements = std::exchange(sent_, {});
   const std::vector<bool> keepRows = std::exchange(keepRows_, {});
   ids_.clear();
   affected_.clear();
   rows_.assign(size_t(statements.size()), Query::Result{});
   if (statements.isEmpty()) return;
-  connection_.notifyRequest(statements);
+  connection_.notifyRequest(written, statements);
   QSqlDatabase db = connection_.database();
-  if (!db.isOpen()) throw DbError(QStringLiteral("Veritabanı bağlantısı açık değil"));
+  if (!db.isOpen()) throw BatchError(QStringLiteral("Veritabanı bağlantısı açık değil"), 0);
 
   QSqlQuery q(db);
   q.setForwardOnly(true);
@@ -40,7 +63,7 @@ void Batch::send() {
     affected_.push_back(q.numRowsAffected());
     if (keepRows[size_t(i)] && q.isSelect()) {
       try {
-        rows_[size_t(i)] = Query::Result::read(q, statements.at(i), shapes);
+        rows_[size_t(i)] = Query::Result::read(q, written.at(i), shapes);
         const Query::Result &read = rows_[size_t(i)];
         if (std::none_of(shapes.begin(), shapes.end(), [&](const Query::Result *s) { return s->names == read.names; }))
           shapes.push_back(&read);

@@ -92,7 +92,7 @@ qint64 Connection::serverThreadId() {
 }
 
 void Connection::begin() {
-  execute(QStringLiteral("START TRANSACTION"));
+  execute(beginStatement());
   inTransaction_ = true;
 }
 

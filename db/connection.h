@@ -46,6 +46,10 @@ class Connection {
 
   // Transactions and savepoints for work that must be all or nothing.
   void begin();
+  // The statement that begins a transaction, for a caller that sends it with other statements;
+  // it calls beganInBatch() before sending it.
+  static QString beginStatement() { return QStringLiteral("START TRANSACTION"); }
+  void beganInBatch() { inTransaction_ = true; }
   void commit();
   void rollback();
   void savepoint(const QString &name);
@@ -64,11 +68,12 @@ class Connection {
     if (observer_) observer_(statement);
     if (requestObserver_) requestObserver_(QStringList{statement});
   }
-  // Statements that go to the server in one request.
-  void notifyRequest(const QStringList &statements) const {
+  // Statements that go to the server in one request: as written (with their placeholders), and
+  // as sent (values in the text).
+  void notifyRequest(const QStringList &written, const QStringList &sent) const {
     if (observer_)
-      for (const QString &statement : statements) observer_(statement);
-    if (requestObserver_) requestObserver_(statements);
+      for (const QString &statement : written) observer_(statement);
+    if (requestObserver_) requestObserver_(sent);
   }
 
  private:

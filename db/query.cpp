@@ -102,6 +102,13 @@ QDateTime Field::asDateTime() const {
 // ---------------------------------------------------------------- statement parsing
 
 QString positionalStatement(const QString &statement, QStringList *names) {
+  return replacePlaceholders(statement, [names](const QString &name) {
+    if (names) names->append(name);
+    return QStringLiteral("?");
+  });
+}
+
+QString replacePlaceholders(const QString &statement, const std::function<QString(const QString &)> &replacement) {
   QString out;
   out.reserve(statement.size());
   const qsizetype n = statement.size();
@@ -130,8 +137,7 @@ QString positionalStatement(const QString &statement, QStringList *names) {
         (i == 0 || statement.at(i - 1) != QLatin1Char(':'))) {
       qsizetype j = i + 1;
       while (j < n && isNameChar(statement.at(j))) ++j;
-      if (names) names->append(statement.mid(i + 1, j - i - 1).toLower());
-      out += QLatin1Char('?');
+      out += replacement(statement.mid(i + 1, j - i - 1).toLower());
       i = j - 1;
       continue;
     }
@@ -318,6 +324,13 @@ void Query::takeLayout(const Result &result) {
   }
   names_ = layoutNames_;
   index_ = layoutIndex_;
+}
+
+void Query::noteExecuted(const QString &statement, int rowsAffected, const QVariant &lastInsertId) {
+  setText(statement);
+  rowsAffected_ = rowsAffected;
+  lastInsertId_ = lastInsertId;
+  if (changed_) changed_();
 }
 
 void Query::restore(const Result &result) { restore(Result(result)); }

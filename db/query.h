@@ -100,6 +100,10 @@ class Query {
   // widget (the lines grid, a chart) can follow the component without anyone pushing data to it.
   void setChangeHandler(std::function<void()> handler) { changed_ = std::move(handler); }
 
+  // As if `statement` had just been executed here, for a write that went to the server in a batch:
+  // the component is closed on that text with the rows it affected.
+  void noteExecuted(const QString &statement, int rowsAffected, const QVariant &lastInsertId = QVariant());
+
   int rowsAffected() const { return rowsAffected_; }
   QVariant lastInsertId() const { return lastInsertId_; }
 
@@ -172,5 +176,8 @@ class Query {
 // placeholders, in order. Quoted literals and identifiers are skipped, with backslash escapes and
 // doubled quotes honoured, so a value that holds ':' or '?' is never mistaken for a placeholder.
 QString positionalStatement(const QString &statement, QStringList *names);
+// The same walk, with each ':name' placeholder replaced by what `replacement` gives for its
+// lower-case name.
+QString replacePlaceholders(const QString &statement, const std::function<QString(const QString &)> &replacement);
 
 }  // namespace zdb
