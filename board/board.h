@@ -133,8 +133,6 @@ class Board : public QObject {
  private:
   void setEnabled(bool on);
   void runClosing();
-  // Replaces a chart query's statement, binds the working date and opens it.
-  void openChartQuery(zdb::Query &query, const QString &statement);
   // Statement condition on the shown courier and section.
   QString courierSectionCondition() const;
 

@@ -1,6 +1,7 @@
 // Board start-up: terminal check, operator and working date, ready-order filter, and on the
 // first showing the register columns, the courier list and the closed-bills chart data.
 #include "board.h"
+#include "db/batch.h"
 #include "db/db_error.h"
 #include "db/quoting.h"
 #include "dialogs/dialog_values.h"
@@ -19,21 +20,43 @@ QString Board::closedBillsChartStatement() {
       "tutarkdvsiz FROM zerdapos.Genhar wHERE Tarih =:0 and SevkYapanIsmi !=\"\" Group by SevkYapanIsmi");
 }
 
-void Board::openChartQuery(zdb::Query &query, const QString &statement) {
-  query.setText(statement);
-  query.setParamDate(QStringLiteral(":0"), DTPBugun);
-  query.open();
-}
-
+// The start-up reads in two requests: the terminal, the working date, the settings and, on the
+// first showing, the registers and the couriers; then every courier's probe and the closed-bills
+// chart, which need the couriers and the date. Reads sent ahead whose answers the start-up does
+// not reach (a refused terminal) are simply dropped; nothing is written before the station
+// look-up's answer is known.
 StartupResult Board::FormShow() {
   StartupResult result = StartupResult::Failed;
   runCommand([&] {
+    const QString setup = QStringLiteral("select*from setup");
+    const QString setup4 = QStringLiteral("select*from setup4");
+    const QString registers = QStringLiteral(
+        "select*from zerdapos.kasa Where toplamiartir = True and islemturno in(\"1\",\"0\",\"9\") order by kasano");
+    const QString couriers = QStringLiteral("SELECT * FROM `user` wHERE Sevkiyatci = True and  isten_Ayrildi = false");
+    const QString courierOrder = QStringLiteral(
+        "select Sevkyapanismi, count(sevkyapanismi)SiparisAd from zerdapos.mainsip Where Sevkyapanismi <> \"\" "
+        "Group by Sevkyapanismi order by SiparisAd desc");
+    const bool firstShowing = !BoardInitialised;
+
+    zdb::Batch reads(Connect);
+    int station = -1;
     // 1-2: this terminal must be allowed to close bills.
     if (const std::optional<QString> host = hostName_()) {
       LocalHostName = host->toUpper();
-      QueryStation.setText(QStringLiteral("select*from stationid Where Net_DirecTory =\"") +
-                           zdb::quoted(LocalHostName) + QStringLiteral("\""));
-      QueryStation.open();
+      station = reads.add(QStringLiteral("select*from stationid Where Net_DirecTory =\"") + zdb::quoted(LocalHostName) +
+                              QStringLiteral("\""),
+                          true);
+    }
+    const int setupRows = reads.add(setup, true);
+    int setup4Rows = reads.add(setup4, true);
+    int registerRows = firstShowing ? reads.add(registers, true) : -1;
+    int courierRows = firstShowing ? reads.add(couriers, true) : -1;
+    int orderRows = firstShowing ? reads.add(courierOrder, true) : -1;
+    reads.send(zdb::Batch::OnFailure::Keep);
+
+    if (station >= 0) {
+      reads.expectRan(station);
+      QueryStation.restore(reads.takeRows(station));
     }
     if (QueryStation.field(QStringLiteral("BTHK")).asString() != QLatin1String("E")) {
       zdlg::DialogMessage = user.SignedInUserName +
@@ -47,41 +70,51 @@ StartupResult Board::FormShow() {
                     user.SignedInUserName;
     emit captionsChanged();
     // 4: the working date.
-    QuerySetup4.setText(QStringLiteral("select*from setup"));
-    QuerySetup4.open();
+    reads.expectRan(setupRows);
+    QuerySetup4.restore(reads.takeRows(setupRows));
     DTPBugun = QuerySetup4.field(QStringLiteral("ISLEMTARIHI")).asDateTime().date();
     // 5
     ListBox1.itemIndex = ListBox1.items.isEmpty() ? -1 : 0;
     emit listsChanged();
     // 6: courier tracking; the settings column is added when the database lacks it.
+    zdb::Batch *answers = &reads;
+    zdb::Batch repaired(Connect);
     try {
-      QuerySetup4.setText(QStringLiteral("select*from setup4"));
-      QuerySetup4.open();
+      reads.expectRan(setup4Rows);
+      QuerySetup4.restore(reads.takeRows(setup4Rows));
       ReadyOrderFilter = QuerySetup4.field(QStringLiteral("KURYE_TAKIP_SISTEMI")).asString();
       QuerySetup4.close();
     } catch (const zdb::DbError &) {
       QuerySetup4.setText(QString());
-      QuerySetup4.setText(QStringLiteral(
+      const QString alter = QStringLiteral(
           "ALTER TABLE `zerdapos`.`setup4` ADD COLUMN `KURYE_TAKIP_SISTEMI` TINYINT(3) UNSIGNED DEFAULT 0 "
-          "AFTER `KURYE_ADET_TUTAR`"));
-      QuerySetup4.execute();
-      QuerySetup4.setText(QStringLiteral("select*from setup4"));
-      QuerySetup4.open();
+          "AFTER `KURYE_ADET_TUTAR`");
+      // The reads after it are asked again: what was read before the change is not used.
+      const int altered = repaired.add(alter);
+      setup4Rows = repaired.add(setup4, true);
+      registerRows = firstShowing ? repaired.add(registers, true) : -1;
+      courierRows = firstShowing ? repaired.add(couriers, true) : -1;
+      orderRows = firstShowing ? repaired.add(courierOrder, true) : -1;
+      repaired.send(zdb::Batch::OnFailure::Keep);
+      repaired.expectRan(altered);
+      QuerySetup4.noteExecuted(alter, repaired.rowsAffected(altered));
+      repaired.expectRan(setup4Rows);
+      QuerySetup4.restore(repaired.takeRows(setup4Rows));
+      answers = &repaired;
     }
     // 7
     ReadyOrderFilter = ReadyOrderFilter == QLatin1String("1") ? QStringLiteral("PaketciDurum =\"50\"")
                                                                : QStringLiteral("AdisyonYazdimi = \"1\"");
     // 8
-    if (BoardInitialised) {
+    if (!firstShowing) {
       result = StartupResult::Ready;
       return;
     }
     // 9-10: one grid column per payment register, the first one the default (lime).
-    QueryKasaAdi.setText(QStringLiteral(
-        "select*from zerdapos.kasa Where toplamiartir = True and islemturno in(\"1\",\"0\",\"9\") order by kasano"));
-    QueryKasaAdi.open();
-    const int registers = QueryKasaAdi.recordCount();
-    for (int k = 0; k < registers; ++k) {
+    answers->expectRan(registerRows);
+    QueryKasaAdi.restore(answers->takeRows(registerRows));
+    const int registerCount = QueryKasaAdi.recordCount();
+    for (int k = 0; k < registerCount; ++k) {
       QueryKasaAdi.moveTo(k + 1);
       GridColumn column;
       column.caption = QueryKasaAdi.field(QStringLiteral("KasaAdi")).asString();
@@ -96,30 +129,40 @@ StartupResult Board::FormShow() {
       column.verticalHeader = true;
       NextGrid1.columns.push_back(column);
     }
-    if (registers > 0) emit registerColumnsAdded();
+    if (registerCount > 0) emit registerColumnsAdded();
     emit gridChanged();
     // 11-15: couriers with open orders (most first), then active couriers without any.
-    QueryKullanici.setText(QStringLiteral("SELECT * FROM `user` wHERE Sevkiyatci = True and  isten_Ayrildi = false"));
-    QueryKullanici.open();
-    QueryMainSipKuryeSirala.setText(QStringLiteral(
-        "select Sevkyapanismi, count(sevkyapanismi)SiparisAd from zerdapos.mainsip Where Sevkyapanismi <> \"\" "
-        "Group by Sevkyapanismi order by SiparisAd desc"));
-    QueryMainSipKuryeSirala.open();
+    answers->expectRan(courierRows);
+    QueryKullanici.restore(answers->takeRows(courierRows));
+    answers->expectRan(orderRows);
+    QueryMainSipKuryeSirala.restore(answers->takeRows(orderRows));
     ListBox2.items.clear();
     ListBox2.itemIndex = -1;
     for (QueryMainSipKuryeSirala.first(); !QueryMainSipKuryeSirala.eof(); QueryMainSipKuryeSirala.next())
       ListBox2.items << QueryMainSipKuryeSirala.field(QStringLiteral("Sevkyapanismi")).asString();
+
+    // Every active courier's probe and the closed-bills chart in one request.
+    zdb::Batch probes(Connect);
+    QStringList names;
+    std::vector<int> probeRows;
     for (QueryKullanici.first(); !QueryKullanici.eof(); QueryKullanici.next()) {
-      const QString name = QueryKullanici.field(QStringLiteral("Username")).asString();
-      QueryMainSipKuryeSirala.setText(QStringLiteral("select * from zerdapos.mainsip Where Sevkyapanismi =\"") +
-                                      zdb::quoted(name) + QStringLiteral("\""));
-      QueryMainSipKuryeSirala.open();
-      if (QueryMainSipKuryeSirala.isEmpty()) ListBox2.items << name;
+      names << QueryKullanici.field(QStringLiteral("Username")).asString();
+      probeRows.push_back(probes.add(QStringLiteral("select * from zerdapos.mainsip Where Sevkyapanismi =\"") +
+                                         zdb::quoted(names.last()) + QStringLiteral("\""),
+                                     true));
+    }
+    const int chartRows = probes.add(closedBillsChartStatement(), {{QStringLiteral("0"), DTPBugun}}, true);
+    probes.send(zdb::Batch::OnFailure::Keep);
+    for (size_t i = 0; i < probeRows.size(); ++i) {
+      probes.expectRan(probeRows[i]);
+      QueryMainSipKuryeSirala.restore(probes.takeRows(probeRows[i]));
+      if (QueryMainSipKuryeSirala.isEmpty()) ListBox2.items << names.at(qsizetype(i));
     }
     ListBox2.itemIndex = ListBox2.items.isEmpty() ? -1 : 0;
     emit listsChanged();
     // 16
-    openChartQuery(QueryGrafikKapali, closedBillsChartStatement());
+    probes.expectRan(chartRows);
+    QueryGrafikKapali.restore(probes.takeRows(chartRows));
     // 17
     BoardInitialised = true;
     result = StartupResult::Ready;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "board/board.h"
 #include "db/batch.h"
@@ -109,13 +110,15 @@ void ClosingRun::execute() {
 
   std::exception_ptr failure;
   try {
-    b.Connect.begin();
+    // The transaction begins with the first group's reads, in the same request.
+    beginPending_ = true;
     b.QueryMainSip.first();
     while (!b.QueryMainSip.eof()) {
       std::vector<Order> group = takeGroup();
       readGroup(group);
       writeGroup(group);
     }
+    if (std::exchange(beginPending_, false)) b.Connect.begin();  // nothing listed
     finish();
   } catch (const ChangedElsewhere &) {
     outcome_ = Outcome::ChangedElsewhere;
@@ -200,6 +203,10 @@ QStringList ClosingRun::markedRegisterLookups(int row) const {
 
 void ClosingRun::readGroup(std::vector<Order> &group) {
   zdb::Batch batch(board_.Connect);
+  if (std::exchange(beginPending_, false)) {
+    board_.Connect.beganInBatch();
+    batch.add(zdb::Connection::beginStatement());
+  }
   std::map<QString, int> asked;  // look-ups of this batch -> their statement
   auto lookUp = [&](const QString &statement) {
     if (lookups_.count(statement) == 0 && asked.count(statement) == 0) asked[statement] = batch.add(statement, true);
@@ -350,25 +357,42 @@ void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
 
 void ClosingRun::finish() {
   Board &b = board_;
+  // The deletes and the release go in one request, the commit in the next once the deletes are
+  // known to have removed exactly what this run closed.
+  zdb::Batch end(b.Connect);
+  int tempDelete = -1, orderDelete = -1, release = -1;
+  QString tempStatement, orderStatement, releaseStatement;
   if (closedCount_ > 0) {
     // The final " or " loses its "or" and the blank before it: the clause ends with one blank.
     QString &clause = b.HeldOrderClause;
     clause.chop(4);
     clause += QLatin1Char(' ');
-    b.QueryTemp.setText(QStringLiteral("delete From temp Where ") + clause);
-    b.QueryTemp.execute();
-    const int linesDeleted = b.QueryTemp.rowsAffected();
-    b.QueryMainSip.setText(QStringLiteral("delete From mainsip Where ") + clause);
-    b.QueryMainSip.execute();
-    // Another terminal closed an order meanwhile, or its lines changed after they were read.
-    if (b.QueryMainSip.rowsAffected() != closedCount_ || linesDeleted != closedLines_) throw ChangedElsewhere{};
+    tempStatement = QStringLiteral("delete From temp Where ") + clause;
+    orderStatement = QStringLiteral("delete From mainsip Where ") + clause;
+    tempDelete = end.add(tempStatement);
+    orderDelete = end.add(orderStatement);
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
   if (!ReleaseClause.isEmpty()) {
     ReleaseClause.chop(2);
     ReleaseClause += QLatin1Char(')');
-    b.QueryMainSip.setText(QStringLiteral("update Mainsip set lockdurum =\"0\" ") + ReleaseClause);
-    b.QueryMainSip.execute();
+    releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + ReleaseClause;
+    release = end.add(releaseStatement);
+  }
+  end.send(zdb::Batch::OnFailure::Keep);
+  if (closedCount_ > 0) {
+    end.expectRan(tempDelete);
+    b.QueryTemp.noteExecuted(tempStatement, end.rowsAffected(tempDelete));
+    const int linesDeleted = b.QueryTemp.rowsAffected();
+    end.expectRan(orderDelete);
+    b.QueryMainSip.noteExecuted(orderStatement, end.rowsAffected(orderDelete));
+    // Another terminal closed an order meanwhile, or its lines changed after they were read. The
+    // release that went with the deletes is rolled back with them.
+    if (b.QueryMainSip.rowsAffected() != closedCount_ || linesDeleted != closedLines_) throw ChangedElsewhere{};
+  }
+  if (release >= 0) {
+    end.expectRan(release);
+    b.QueryMainSip.noteExecuted(releaseStatement, end.rowsAffected(release));
   }
   b.Connect.commit();
   outcome_ = closedCount_ > 0 ? Outcome::Closed : Outcome::NothingClosed;

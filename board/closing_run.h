@@ -79,6 +79,7 @@ class ClosingRun {
   int closedLines_ = 0;
   double closedAmount_ = 0;
   Outcome outcome_ = Outcome::Failed;
+  bool beginPending_ = false;  // the transaction's start goes with the first group's reads
   // Register, customer and section rows of this run. Inside the run's transaction they read the
   // same every time (its reads share one snapshot and it writes none of these tables), so each
   // distinct look-up is asked once per run.

@@ -1,6 +1,7 @@
 #include "sign_in.h"
 
 #include "board/board.h"
+#include "db/batch.h"
 #include "db/quoting.h"
 #include "dialogs/dialog_values.h"
 
@@ -26,10 +27,20 @@ SignInResult signIn(zboard::Board &board, const QString &password) {
   SignInResult result;
   // A lookup the server rejects goes to the error box; the keypad stays as it was.
   board.runCommand([&] {
+    // Both user look-ups go in one request: the second writes nothing, and its answer is only
+    // used when the first found the operator.
     zdb::Query &users = board.QueryKullanici;
-    users.setText(QStringLiteral("Select*From User Where Isten_Ayrildi =\"0\" and usersifre = \"") +
-                  zdb::quoted(password) + QStringLiteral("\""));
-    users.open();
+    const QString current = QStringLiteral("Select*From User Where Isten_Ayrildi =\"0\" and usersifre = \"") +
+                            zdb::quoted(password) + QStringLiteral("\"");
+    const QString delivery =
+        QStringLiteral("Select*From User Where Isten_Ayrildi =\"0\" and PaketServis =\"1\" and usersifre = \"") +
+        zdb::quoted(password) + QStringLiteral("\"");
+    zdb::Batch lookups(board.Connect);
+    lookups.add(current, true);
+    lookups.add(delivery, true);
+    lookups.send(zdb::Batch::OnFailure::Keep);
+    lookups.expectRan(0);
+    users.restore(lookups.takeRows(0));
     if (users.isEmpty()) {
       result = refuse(board, QStringLiteral("Geçersiz Şifre !!!"), false);
       return;
@@ -39,9 +50,8 @@ SignInResult signIn(zboard::Board &board, const QString &password) {
     const QString &name = user.SignedInUserName;
 
     // Rights come from the first current user with this password who may work on delivery orders.
-    users.setText(QStringLiteral("Select*From User Where Isten_Ayrildi =\"0\" and PaketServis =\"1\" and usersifre = \"") +
-                  zdb::quoted(password) + QStringLiteral("\""));
-    users.open();
+    lookups.expectRan(1);
+    users.restore(lookups.takeRows(1));
     if (users.isEmpty()) {
       result = refuse(board, name + QStringLiteral(" Paket Sipariş için Yeterli Yetkiniz Yok  !!!"), true);
       return;

@@ -276,6 +276,39 @@ TEST_F(DataLayer, ABatchRunsInOrderAndStopsAtItsFailingStatement) {
   EXPECT_EQ(ztest::count("select * from zt_values where i = 5"), 2);
 }
 
+TEST_F(DataLayer, ABatchPutsPlaceholderValuesInAsLiteralsAndKeepsItsFailureWhereItStruck) {
+  QStringList seen;
+  db->setObserver([&](const QString &s) { seen << s; });
+  std::vector<QStringList> requests;
+  db->setRequestObserver([&](const QStringList &r) { requests.push_back(r); });
+  zdb::Batch batch(*db);
+  const QString tricky = QStringLiteral("O'Neil \"Baba\" \\ :0 ?");
+  const QString update = "update zt_values set t = :text, d = :0 where id = 1";
+  const int updated = batch.add(update, {{"text", tricky}, {"0", QDate(2026, 12, 10)}});
+  const int read = batch.add("select t, d from zt_values where id = 1 and d = :0", {{"0", QDate(2026, 12, 10)}}, true);
+  const int failing = batch.add("select * from zt_no_such_table");
+  const int after = batch.add("update zt_values set i = 99 where id = 2");
+  batch.send(zdb::Batch::OnFailure::Keep);
+
+  // The observer sees the statements as written, the server gets the values in the text.
+  EXPECT_EQ(seen.first(), update);
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_FALSE(requests.front().first().contains(":text"));
+  EXPECT_TRUE(requests.front().first().contains("\"2026-12-10\""));
+  // Walked in order, the failure comes at the statement that met it and at every later one.
+  EXPECT_TRUE(batch.failed());
+  EXPECT_NO_THROW(batch.expectRan(updated));
+  EXPECT_EQ(batch.rowsAffected(updated), 1);
+  EXPECT_NO_THROW(batch.expectRan(read));
+  Query q(*db, "Q");
+  q.restore(batch.takeRows(read));
+  ASSERT_EQ(q.recordCount(), 1);
+  EXPECT_EQ(q.field("t").asString(), tricky);  // quotes, backslash, ':0' and '?' arrive as they are
+  EXPECT_THROW(batch.expectRan(failing), zdb::BatchError);
+  EXPECT_THROW(batch.expectRan(after), zdb::BatchError);
+  EXPECT_EQ(ztest::scalar("select i from zt_values where id = 2").isNull(), true);  // never ran
+}
+
 TEST_F(DataLayer, SessionIgnoresAnsiQuotesFromTheServer) {
   const QString saved = ztest::scalar("SELECT @@GLOBAL.sql_mode").toString();
   ztest::exec("SET GLOBAL sql_mode = CONCAT(@@GLOBAL.sql_mode, ',ANSI_QUOTES,NO_BACKSLASH_ESCAPES');");

@@ -153,6 +153,21 @@ TEST_F(OrderListing, AServerErrorEndsTheLoadAndIsShown) {
   EXPECT_EQ(lock(101), 1);
 }
 
+TEST_F(OrderListing, AFailingLinesCheckEndsTheLoadBeforeItsWarningsAndTheHold) {
+  ztest::addOrder({.no = 101});
+  ztest::addOrder({.no = 102, .lockdurum = 1});  // would warn, after 101's check
+  ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+  ztest::exec("ALTER TABLE temp RENAME TO temp_old;");
+  listCourier("Ali");
+  ztest::exec("ALTER TABLE temp_old RENAME TO temp;");
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_TRUE(fake.errors[0].contains("temp", Qt::CaseInsensitive));
+  EXPECT_TRUE(fake.informations.isEmpty());  // the first check failed: no order was checked
+  EXPECT_EQ(lock(101), 0);
+  EXPECT_TRUE(board->HeldOrderClause.isEmpty());
+  EXPECT_EQ(board->NextGrid1.rowCount(), 0);
+}
+
 TEST_F(OrderListing, TimerGivesTheBoardBackOnlyWhenTheOrderQueryHoldsNoRow) {
   ztest::addOrder({.no = 101});
   ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
