@@ -259,4 +259,28 @@ void seedOrders(int orders, int lines) {
   for (const QString &s : insertStatements(QStringLiteral("temp"), temp)) execOrDie(s);
 }
 
+void seedCouriers(int couriers) {
+  execOrDie(QStringLiteral("DELETE FROM `user` WHERE USERNO >= 100"));
+  execOrDie(QStringLiteral("DELETE FROM mainsip WHERE ADISYONNO >= 900000"));
+  execOrDie(QStringLiteral("DELETE FROM temp WHERE ADISYONNO >= 900000"));
+  for (int c = 3; c <= couriers; ++c) {
+    const QString name = QStringLiteral("Kurye %1").arg(c);
+    execOrDie(QStringLiteral("INSERT INTO `user` (USERNAME, USERNO, usersifre, Isten_Ayrildi, PaketServis, "
+                             "NAKITKAPATMA, Sevkiyatci) VALUES (") +
+              literal(name) + QStringLiteral(", %1, \"%2\", 0, 0, 0, 1)").arg(100 + c).arg(8000 + c));
+    for (int o = 0; o < 2; ++o) {
+      const int no = 900000 + c * 10 + o;
+      execOrDie(QStringLiteral("INSERT INTO mainsip (ADISYONNO, FIRMAISMI, TUTAR, SEVKYAPANISMI, Kisim, Tarih, "
+                               "lockdurum, AdisyonYazdimi, PaketciDurum, KisiSayisi) VALUES (%1, \"Müşteri %1\", "
+                               "120, ")
+                    .arg(no) +
+                literal(name) + QStringLiteral(", ") + literal(kSection) + QStringLiteral(", ") +
+                literal(kWorkDate) + QStringLiteral(", 0, 1, 50, 1)"));
+      execOrDie(QStringLiteral("INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PRICENET) VALUES "
+                               "(1, %1, \"Lahmacun\", 1, 60, 60), (2, %1, \"Ayran\", 1, 60, 60)")
+                    .arg(no));
+    }
+  }
+}
+
 }  // namespace zbench

@@ -48,5 +48,8 @@ void seedRestaurant();
 // Empties the open orders and the closed records, then gives the courier `orders` ready orders of
 // the working date with `lines` lines each. Values vary like a day's delivery orders do.
 void seedOrders(int orders, int lines);
+// Makes `couriers` active couriers in all (at least Ali and Veli, who stay as seedRestaurant made
+// them); each one added has two open orders of two lines in the section, which are not Ali's.
+void seedCouriers(int couriers);
 
 }  // namespace zbench

@@ -1,0 +1,230 @@
+#include "relay.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <condition_variable>
+#include <deque>
+#include <stdexcept>
+
+namespace zbench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+void sendAll(int fd, const char *data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) throw std::runtime_error("relay: send failed");
+    data += n;
+    size -= size_t(n);
+  }
+}
+
+void noDelay(int fd) {
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+}
+
+}  // namespace
+
+// One relayed connection: the program's socket, the server's, and a queue per direction of what
+// is on its way.
+struct Relay::Link {
+  int client = -1;
+  int server = -1;
+  enum class Speaker { Nobody, Client, Server };
+  std::atomic<Speaker> lastSpeaker{Speaker::Nobody};
+  // Set when the answer of the request in flight is to be lost.
+  std::atomic<bool> loseAnswer{false};
+  std::atomic<bool> closed{false};
+  std::vector<std::thread> threads;  // two readers, two writers
+  std::atomic<int> finished{0};
+
+  struct Chunk {
+    Clock::time_point due;
+    std::string bytes;
+    bool end = false;  // the sender closed its side
+  };
+  struct Queue {
+    std::mutex mutex;
+    std::condition_variable ready;
+    std::deque<Chunk> chunks;
+  } toServer, toClient;
+
+  void close() {
+    if (closed.exchange(true)) return;
+    ::shutdown(client, SHUT_RDWR);
+    ::shutdown(server, SHUT_RDWR);
+    for (Queue *q : {&toServer, &toClient}) {
+      std::lock_guard<std::mutex> lock(q->mutex);
+      q->chunks.push_back({Clock::now(), {}, true});
+      q->ready.notify_all();
+    }
+  }
+  ~Link() {
+    if (client >= 0) ::close(client);
+    if (server >= 0) ::close(server);
+  }
+};
+
+Relay::Relay(int serverPort) : serverPort_(serverPort) {
+  listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (listenFd_ < 0) throw std::runtime_error("relay: no socket");
+  const int on = 1;
+  ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  if (::bind(listenFd_, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::listen(listenFd_, 16) != 0)
+    throw std::runtime_error("relay: cannot listen");
+  socklen_t length = sizeof address;
+  ::getsockname(listenFd_, reinterpret_cast<sockaddr *>(&address), &length);
+  port_ = ntohs(address.sin_port);
+  acceptor_ = std::thread([this] { acceptLoop(); });
+}
+
+Relay::~Relay() {
+  stopping_ = true;
+  ::shutdown(listenFd_, SHUT_RDWR);
+  ::close(listenFd_);
+  acceptor_.join();
+  cutAll();
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const std::shared_ptr<Link> &link : links_)
+    for (std::thread &t : link->threads) t.join();
+  links_.clear();
+}
+
+void Relay::setFaultHook(FaultHook hook) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  hook_ = std::move(hook);
+  requests_ = 0;
+}
+
+void Relay::cutAll() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const std::shared_ptr<Link> &link : links_) link->close();
+}
+
+void Relay::acceptLoop() {
+  while (!stopping_) {
+    const int client = ::accept(listenFd_, nullptr, nullptr);
+    if (client < 0) {
+      if (errno == EINTR) continue;
+      return;
+    }
+    auto link = std::make_shared<Link>();
+    link->client = client;
+    link->server = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(uint16_t(serverPort_));
+    if (link->server < 0 ||
+        ::connect(link->server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+      continue;  // the program sees its connection refused as the server's own would be
+    }
+    noDelay(link->client);
+    noDelay(link->server);
+    std::lock_guard<std::mutex> lock(mutex_);
+    // Connections that ended are let go, so a long soak's reconnects do not pile up.
+    for (auto it = links_.begin(); it != links_.end();) {
+      if ((*it)->finished == int((*it)->threads.size())) {
+        for (std::thread &t : (*it)->threads) t.join();
+        it = links_.erase(it);
+      } else {
+        ++it;
+      }
+    }
+    links_.push_back(link);
+    Link *l = link.get();
+    for (const bool fromClient : {true, false}) {
+      l->threads.emplace_back([this, l, fromClient] {
+        pump(*l, fromClient);
+        ++l->finished;
+      });
+      l->threads.emplace_back([this, l, fromClient] {
+        forward(*l, fromClient);
+        ++l->finished;
+      });
+    }
+  }
+}
+
+// Reads one direction and queues what it read, due after the delay.
+void Relay::pump(Link &link, bool fromClient) {
+  const int from = fromClient ? link.client : link.server;
+  Link::Queue &queue = fromClient ? link.toServer : link.toClient;
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t n = ::recv(from, buffer, sizeof buffer, 0);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    const Clock::time_point arrived = Clock::now();
+    std::string bytes(buffer, size_t(n));
+    if (fromClient) {
+      if (link.lastSpeaker.exchange(Link::Speaker::Client) != Link::Speaker::Client) {
+        const std::int64_t number = ++requests_;
+        Fault fault = Fault::None;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          if (hook_) fault = hook_(number, bytes);
+        }
+        if (fault == Fault::CutBeforeRequest) {
+          ++faults_;
+          link.close();
+          return;
+        }
+        if (fault == Fault::CutAfterRequest) {
+          ++faults_;
+          link.loseAnswer = true;
+        }
+      }
+    } else {
+      link.lastSpeaker = Link::Speaker::Server;
+      if (link.loseAnswer) {
+        link.close();
+        return;
+      }
+    }
+    std::lock_guard<std::mutex> lock(queue.mutex);
+    queue.chunks.push_back({arrived + std::chrono::microseconds(delayMicros_.load()), std::move(bytes), false});
+    queue.ready.notify_all();
+  }
+  std::lock_guard<std::mutex> lock(queue.mutex);
+  queue.chunks.push_back({Clock::now() + std::chrono::microseconds(delayMicros_.load()), {}, true});
+  queue.ready.notify_all();
+}
+
+// Writes one direction's queue to its receiver once each chunk is due.
+void Relay::forward(Link &link, bool fromClient) {
+  const int to = fromClient ? link.server : link.client;
+  Link::Queue &queue = fromClient ? link.toServer : link.toClient;
+  for (;;) {
+    Link::Chunk chunk;
+    {
+      std::unique_lock<std::mutex> lock(queue.mutex);
+      queue.ready.wait(lock, [&] { return !queue.chunks.empty(); });
+      chunk = std::move(queue.chunks.front());
+      queue.chunks.pop_front();
+    }
+    std::this_thread::sleep_until(chunk.due);
+    if (chunk.end) break;
+    try {
+      sendAll(to, chunk.bytes.data(), chunk.bytes.size());
+    } catch (const std::exception &) {
+      break;
+    }
+  }
+  link.close();
+}
+
+}  // namespace zbench
