@@ -82,8 +82,9 @@ std::vector<QVariant> ClosingRecords::closedBillValues(const BillSources &s) {
   const QDateTime workDate = run_.ClosingWorkDate;
   const QTime start = run_.ClosingStartTime.time();
   const QVariant nothing;
-  // The kitchen and dispatch times of a delivery bill are a bare zero time.
-  const QVariant zeroTime = QVariant(QTime(0, 0));
+  // A delivery bill has no kitchen or dispatch times: they hold the zero date-time, which the
+  // restaurant's other programs test for.
+  const QVariant zeroTime = zdb::zeroDateTime();
   auto order = [&](const QString &field) { return copied(s.order, field); };
   auto kasa = [&](const QString &field) { return copied(s.kasa, field); };
 

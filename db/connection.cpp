@@ -40,16 +40,19 @@ void Connection::open() {
   inTransaction_ = false;
   ++generation_;
   // The statements quote their literals with double quotes and values are escaped with
-  // backslashes: a session with ANSI_QUOTES or NO_BACKSLASH_ESCAPES would misread both.
+  // backslashes: a session with ANSI_QUOTES or NO_BACKSLASH_ESCAPES would misread both. A closed
+  // bill carries the zero date-time, which NO_ZERO_DATE in strict mode rejects. The server's
+  // other modes, strict mode among them, stay; a combined mode (ANSI, TRADITIONAL) is read back
+  // spelled out, so its name goes and its other parts stay.
   QSqlQuery mode(db);
   if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) || !mode.next())
     throw DbError(serverErrorText(mode.lastError()));
+  static const QStringList dropped = {QStringLiteral("ANSI_QUOTES"), QStringLiteral("NO_BACKSLASH_ESCAPES"),
+                                      QStringLiteral("ANSI"), QStringLiteral("NO_ZERO_DATE"),
+                                      QStringLiteral("TRADITIONAL")};
   QStringList kept;
   for (const QString &item : mode.value(0).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-    const QString flag = item.trimmed().toUpper();
-    if (flag != QLatin1String("ANSI_QUOTES") && flag != QLatin1String("NO_BACKSLASH_ESCAPES") &&
-        flag != QLatin1String("ANSI"))
-      kept << item.trimmed();
+    if (!dropped.contains(item.trimmed(), Qt::CaseInsensitive)) kept << item.trimmed();
   }
   QSqlQuery set(db);
   if (!set.exec(QStringLiteral("SET SESSION sql_mode = '%1'").arg(kept.join(QLatin1Char(',')))))

@@ -1,6 +1,7 @@
 #include "query.h"
 
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlRecord>
 #include <algorithm>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "connection.h"
 #include "db_error.h"
+#include "quoting.h"
 #include "turkish_format.h"
 
 namespace zdb {
@@ -39,7 +41,7 @@ QString paramKey(const QString &name) {
 bool Field::isNull() const { return value_.isNull() || !value_.isValid(); }
 
 QString Field::asString() const {
-  if (isNull()) return QString();
+  if (isNull() || isZeroDateTime(value_)) return QString();
   if (isRealType(value_)) return zfmt::general(value_.toDouble());
   switch (value_.typeId()) {
     case QMetaType::QDate:
@@ -81,7 +83,7 @@ double Field::asFloat() const {
 }
 
 QDateTime Field::asDateTime() const {
-  if (isNull()) return QDateTime();
+  if (isNull() || isZeroDateTime(value_)) return QDateTime();
   switch (value_.typeId()) {
     case QMetaType::QDate: return QDateTime(value_.toDate(), QTime(0, 0));
     case QMetaType::QDateTime: return value_.toDateTime();
@@ -236,7 +238,7 @@ void Query::run(bool wantRows) {
   } else {
     p = prepared(positional, names);
     const QStringList &placeholders = p->placeholders;
-    for (int i = 0; i < placeholders.size(); ++i) p->query->bindValue(i, params_.value(placeholders.at(i)));
+    for (int i = 0; i < placeholders.size(); ++i) p->query->bindValue(i, boundValue(params_.value(placeholders.at(i))));
     if (p->query->boundValues().size() != placeholders.size())
       throw DbError(QStringLiteral("Parametre sayısı uyuşmuyor: %1").arg(text_));
     if (!p->query->exec()) {
@@ -301,9 +303,23 @@ Query::Result Query::Result::read(QSqlQuery &query, const QString &text, const s
       result.index.insert(record.fieldName(c).toLower(), c);
     }
   }
+  // The driver reads a zero date or date-time as an invalid value, which would go back to the
+  // server as NULL; it is kept as the zero it is. NULL stays a null value.
+  std::vector<int> dateColumns;
+  for (int c = 0; c < columns; ++c) {
+    const int type = record.field(c).metaType().id();
+    if (type == QMetaType::QDate || type == QMetaType::QDateTime) dateColumns.push_back(c);
+  }
   while (query.next()) {
     std::vector<QVariant> row(static_cast<size_t>(columns));
     for (int c = 0; c < columns; ++c) row[size_t(c)] = query.value(c);
+    for (const int c : dateColumns) {
+      QVariant &v = row[size_t(c)];
+      if (v.isNull()) continue;
+      const bool zero = v.typeId() == QMetaType::QDate ? !v.toDate().isValid()
+                        : v.typeId() == QMetaType::QDateTime ? !v.toDateTime().isValid() : false;
+      if (zero) v = QVariant::fromValue(ZeroDateTime{v.typeId() == QMetaType::QDate});
+    }
     result.rows.push_back(std::move(row));
   }
   if (query.lastError().isValid()) throw DbError(serverErrorText(query.lastError()));

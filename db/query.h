@@ -20,15 +20,17 @@ class Field {
  public:
   Field(QString name, QVariant value) : name_(std::move(name)), value_(std::move(value)) {}
   bool isNull() const;
-  // NULL reads "", a real reads in Turkish form (decimal comma, no decimals for a whole number).
+  // NULL and the zero date-time read "", a real reads in Turkish form (decimal comma, no decimals
+  // for a whole number).
   QString asString() const;
   // NULL reads 0; a text is converted from its text, and an empty or non-numeric text throws.
   qint64 asInteger() const;
   // NULL reads 0.
   double asFloat() const;
-  // NULL reads an invalid date-time.
+  // NULL and the zero date-time read an invalid date-time.
   QDateTime asDateTime() const;
-  // The value with the type the server gave it; a NULL is a null QVariant.
+  // The value with the type the server gave it; a NULL is a null QVariant, a zero date or
+  // date-time a ZeroDateTime.
   const QVariant &asVariant() const { return value_; }
   const QString &name() const { return name_; }
 

@@ -64,15 +64,17 @@ void appendDate(QString &out, const QDate &d) {
   appendDigits(out, d.day(), 2);
 }
 
-// HH:mm:ss.zzz
+// HH:mm:ss: the fraction is dropped here, not left to the server, which may round it up.
 void appendTime(QString &out, const QTime &t) {
   appendDigits(out, t.hour(), 2);
   out += QLatin1Char(':');
   appendDigits(out, t.minute(), 2);
   out += QLatin1Char(':');
   appendDigits(out, t.second(), 2);
-  out += QLatin1Char('.');
-  appendDigits(out, t.msec(), 3);
+}
+
+QString zeroText(const ZeroDateTime &zero) {
+  return zero.dateOnly ? QStringLiteral("0000-00-00") : QStringLiteral("0000-00-00 00:00:00");
 }
 
 void appendText(QString &out, QStringView value) {
@@ -82,6 +84,10 @@ void appendText(QString &out, QStringView value) {
 }
 
 }  // namespace
+
+QVariant zeroDateTime() { return QVariant::fromValue(ZeroDateTime{}); }
+
+bool isZeroDateTime(const QVariant &value) { return value.metaType() == QMetaType::fromType<ZeroDateTime>(); }
 
 QString quoted(const QString &value) {
   QString out;
@@ -93,6 +99,10 @@ QString quoted(const QString &value) {
 void appendLiteral(QString &out, const QVariant &value) {
   if (!value.isValid() || value.isNull()) {
     out += QLatin1String("NULL");
+    return;
+  }
+  if (isZeroDateTime(value)) {
+    appendText(out, zeroText(value.value<ZeroDateTime>()));
     return;
   }
   switch (value.typeId()) {
@@ -126,7 +136,7 @@ void appendLiteral(QString &out, const QVariant &value) {
       return;
     }
     case QMetaType::QDateTime: case QMetaType::QDate: case QMetaType::QTime: {
-      // Between quotes in the server's form: yyyy-MM-dd, HH:mm:ss.zzz, or both.
+      // Between quotes in the server's form: yyyy-MM-dd, HH:mm:ss, or both.
       const int type = value.typeId();
       const QDateTime dateTime = value.toDateTime();
       const bool hasDate = type != QMetaType::QTime, hasTime = type != QMetaType::QDate;
@@ -166,6 +176,26 @@ QString literal(const QVariant &value) {
   QString out;
   appendLiteral(out, value);
   return out;
+}
+
+QVariant boundValue(const QVariant &value) {
+  if (isZeroDateTime(value)) return QVariant(zeroText(value.value<ZeroDateTime>()));
+  switch (value.typeId()) {
+    case QMetaType::QDateTime: {
+      QDateTime dateTime = value.toDateTime();
+      if (!dateTime.isValid() || dateTime.time().msec() == 0) return value;
+      const QTime t = dateTime.time();
+      dateTime.setTime(QTime(t.hour(), t.minute(), t.second()));
+      return QVariant(dateTime);
+    }
+    case QMetaType::QTime: {
+      const QTime t = value.toTime();
+      if (!t.isValid() || t.msec() == 0) return value;
+      return QVariant(QTime(t.hour(), t.minute(), t.second()));
+    }
+    default:
+      return value;
+  }
 }
 
 }  // namespace zdb

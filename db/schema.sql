@@ -214,10 +214,10 @@ CREATE TABLE `genhar` (
   `PARAUSTU`                DOUBLE DEFAULT NULL,
   `PUANHARAYAZDIMI`         INT DEFAULT NULL,
   `A_MARSSAATI`             DATETIME DEFAULT NULL,
-  -- Kitchen and dispatch times are bare clock times; a closed delivery bill gets 00:00:00.
-  `A_URETIMSAATI`           TIME DEFAULT NULL,
-  `A_SEVKBASLAMASAATI`      TIME DEFAULT NULL,
-  `A_SEVKBITISSAATI`        TIME DEFAULT NULL,
+  -- Kitchen and dispatch times; a closed delivery bill has none and gets the zero date-time.
+  `A_URETIMSAATI`           DATETIME DEFAULT NULL,
+  `A_SEVKBASLAMASAATI`      DATETIME DEFAULT NULL,
+  `A_SEVKBITISSAATI`        DATETIME DEFAULT NULL,
   `A_ASCIADI`               VARCHAR(50) DEFAULT NULL,
   `A_EMIRSAATI`             DATETIME DEFAULT NULL,
   `REPORT`                  INT DEFAULT NULL,

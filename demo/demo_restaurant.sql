@@ -442,7 +442,8 @@ SELECT t.kisimno, CONCAT('PK', t.no MOD 100), 1, 0, 'TL', 1, t.iskonto, t.indiri
        '', ks.islemturno, 1, 0, 0, 0,
        c.MUSTERITIPI, ks.raporsirano, ks.KasaNo, YEAR(t.tarih), MONTH(t.tarih), DAY(t.tarih),
        HOUR(ADDTIME(t.saat, '00:50:00')), MINUTE(ADDTIME(t.saat, '00:50:00')), 1,
-       0, TIMESTAMP(t.tarih, ADDTIME(t.saat, '00:50:00')), '00:00:00', '00:00:00', '00:00:00',
+       0, TIMESTAMP(t.tarih, ADDTIME(t.saat, '00:50:00')), '0000-00-00 00:00:00',
+       '0000-00-00 00:00:00', '0000-00-00 00:00:00',
        TIMESTAMP(t.tarih, t.saat), 0
   FROM demo_toplam t
   JOIN kasa ks ON ks.KasaAdi = t.kapali

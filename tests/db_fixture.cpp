@@ -189,6 +189,13 @@ void resetDatabase() {
   for (const QString &t : tables) q.exec(QStringLiteral("DELETE FROM zerdapos.`%1`").arg(t));
 }
 
+GlobalSqlMode::GlobalSqlMode(const QString &mode) {
+  saved_ = scalar(QStringLiteral("SELECT @@GLOBAL.sql_mode")).toString();
+  exec(QStringLiteral("SET GLOBAL sql_mode = '%1';").arg(mode));
+}
+
+GlobalSqlMode::~GlobalSqlMode() { exec(QStringLiteral("SET GLOBAL sql_mode = '%1';").arg(saved_)); }
+
 void loadScenario(const QString &fileName) {
   exec(readFile(QStringLiteral(ZTEST_SOURCE_DIR "/tests/data/") + fileName));
 }

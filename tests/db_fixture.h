@@ -30,6 +30,24 @@ void resetDatabase();
 // Runs a scenario file from tests/data (statements separated by ';').
 void loadScenario(const QString &fileName);
 
+// The server's global sql_mode, which connections opened while this lives start from; the mode
+// before comes back at the end. The fixture's own connection keeps the mode it opened with.
+class GlobalSqlMode {
+ public:
+  explicit GlobalSqlMode(const QString &mode);
+  ~GlobalSqlMode();
+  GlobalSqlMode(const GlobalSqlMode &) = delete;
+  GlobalSqlMode &operator=(const GlobalSqlMode &) = delete;
+
+ private:
+  QString saved_;
+};
+// A restaurant's MySQL 8 server: its default modes (strict, no zero dates) and its rounding of a
+// fraction of a second where MariaDB would cut it off.
+inline constexpr const char *kMySqlServerMode =
+    "ONLY_FULL_GROUP_BY,STRICT_TRANS_TABLES,NO_ZERO_IN_DATE,NO_ZERO_DATE,ERROR_FOR_DIVISION_BY_ZERO,"
+    "NO_ENGINE_SUBSTITUTION,TIME_ROUND_FRACTIONAL";
+
 // Base for database tests: a clean database before every test.
 class DbTest : public ::testing::Test {
  protected:

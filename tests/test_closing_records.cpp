@@ -1,8 +1,10 @@
 // The records of a closing run: the closed bill in Genhar and the stock movements in Stokhar,
 // column by column as the server stores them.
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <memory>
+#include <optional>
 
 #include "board_fixture.h"
 #include "db/table_columns.h"
@@ -101,8 +103,8 @@ TEST_F(ClosingRecords, KnownOrdersGiveTheExpectedBillsAndStockRows) {
       {"RAPORSIRANO", "10"}, {"KASANO", "1"}, {"FATSERI_NO_TUT", "NULL"}, {"SIPKAPATIPI", "NULL"},
       {"YIL", "2026"}, {"AY", "11"}, {"GUN", "30"}, {"SAAT2", "14"}, {"DAKIKA", "59"}, {"ADISYONYAZADET", "2"},
       {"SAHISNO", "NULL"}, {"ADISOYADI", "NULL"}, {"PARAUSTU", "NULL"}, {"PUANHARAYAZDIMI", "0"},
-      {"A_MARSSAATI", "2026-12-09 15:00:01"}, {"A_URETIMSAATI", "00:00:00"}, {"A_SEVKBASLAMASAATI", "00:00:00"},
-      {"A_SEVKBITISSAATI", "00:00:00"}, {"A_ASCIADI", "NULL"}, {"A_EMIRSAATI", "2026-12-09 13:05:00"},
+      {"A_MARSSAATI", "2026-12-09 15:00:01"}, {"A_URETIMSAATI", "0000-00-00 00:00:00"},
+      {"A_SEVKBASLAMASAATI", "0000-00-00 00:00:00"}, {"A_SEVKBITISSAATI", "0000-00-00 00:00:00"}, {"A_ASCIADI", "NULL"}, {"A_EMIRSAATI", "2026-12-09 13:05:00"},
       {"REPORT", "NULL"}, {"EXPORT", "0"}, {"BAHSIS", "NULL"}};
   expectRow(bills[0], bill501, genharColumns);
 
@@ -218,6 +220,137 @@ TEST_F(ClosingRecords, StockRowsKeepTheirBillWhileAnotherTerminalInsertsBills) {
   ASSERT_TRUE(bill501.isValid() && bill502.isValid());
   EXPECT_EQ(ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = 501 AND GENHARNO = %1").arg(bill501.toInt())), 4);
   EXPECT_EQ(ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = 502 AND GENHARNO = %1").arg(bill502.toInt())), 2);
+}
+
+// The double-quoted literals of a statement, quotes included, as the server reads them: a
+// backslash escapes the next character, a doubled quote stays inside.
+QStringList quotedLiterals(const QString &statement) {
+  QStringList out;
+  for (qsizetype i = 0; i < statement.size(); ++i) {
+    if (statement[i] != '"') continue;
+    const qsizetype start = i++;
+    for (; i < statement.size(); ++i) {
+      if (statement[i] == '\\') {
+        ++i;
+      } else if (statement[i] == '"') {
+        if (i + 1 < statement.size() && statement[i + 1] == '"') ++i;
+        else break;
+      }
+    }
+    out << statement.mid(start, i - start + 1);
+  }
+  return out;
+}
+
+// The values of a one-row "INSERT INTO t (...) VALUES (...)", column by column as written.
+Row insertedValues(const QString &statement, const QStringList &columns) {
+  const qsizetype open = statement.indexOf(") VALUES (") + 10;
+  QStringList values;
+  QString current;
+  bool quoted = false;
+  for (qsizetype i = open; i < statement.size() - 1; ++i) {
+    const QChar ch = statement[i];
+    if (quoted && ch == '\\') {
+      current += ch;
+      current += statement[++i];
+      continue;
+    }
+    if (ch == '"') quoted = !quoted;  // a doubled quote closes and opens again
+    if (!quoted && statement.mid(i, 2) == ", ") {
+      values << current;
+      current.clear();
+      ++i;
+      continue;
+    }
+    current += ch;
+  }
+  values << current;
+  Row row;
+  EXPECT_EQ(values.size(), columns.size()) << statement.toStdString();
+  for (int c = 0; c < columns.size() && c < values.size(); ++c) row[columns[c]] = values[c];
+  return row;
+}
+
+// On a server set up as a restaurant's MySQL 8 is: strict, without zero dates unless the session
+// allows them, rounding a fraction of a second when it stores a date-time.
+class ClosingRecordsOnMySql : public ClosingRecords {
+ protected:
+  void SetUp() override {
+    mode_.emplace(QString::fromLatin1(ztest::kMySqlServerMode));
+    ClosingRecords::SetUp();
+  }
+  void TearDown() override {
+    ClosingRecords::TearDown();
+    mode_.reset();
+  }
+
+ private:
+  std::optional<ztest::GlobalSqlMode> mode_;
+};
+
+TEST_F(ClosingRecordsOnMySql, DateTimesAreStoredAsTheClockAndTheOrderGaveThem) {
+  for (const char *column : {"TARIH", "SAAT", "TARIHSIPBIT", "SAATSIPBIT", "A_MARSSAATI", "A_URETIMSAATI",
+                             "A_SEVKBASLAMASAATI", "A_SEVKBITISSAATI", "A_EMIRSAATI"})
+    EXPECT_EQ(ztest::scalar(QString("SELECT DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+                                    "'zerdapos' AND TABLE_NAME = 'genhar' AND COLUMN_NAME = '%1'").arg(column))
+                  .toString().toStdString(), "datetime") << column;
+  for (const char *column : {"SAAT", "TARIH"})
+    EXPECT_EQ(ztest::scalar(QString("SELECT DATA_TYPE FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = "
+                                    "'zerdapos' AND TABLE_NAME = 'stokhar' AND COLUMN_NAME = '%1'").arg(column))
+                  .toString().toStdString(), "datetime") << column;
+
+  // Order 501 was taken by a program that leaves the order time at zero; 502 has none (NULL).
+  ztest::exec("UPDATE mainsip SET A_EMIRSAATI = '0000-00-00 00:00:00' WHERE ADISYONNO = 501;");
+  listCourier("Ali");
+  // Every reading of the clock is the last moment of the day, with a fraction that rounds up.
+  board->setClock([] { return QDateTime(ztest::workDate(), QTime(23, 59, 59, 600)); });
+  takeStatements();
+  closeAll();
+
+  const QStringList billColumns = {"TARIH", "SAAT", "SAATSIPBIT", "A_MARSSAATI", "SAATANALIZ", "SAAT2", "DAKIKA",
+                                   "A_URETIMSAATI", "A_SEVKBASLAMASAATI", "A_SEVKBITISSAATI", "A_EMIRSAATI"};
+  const std::vector<Row> bills = rowsAsText("genhar", billColumns, "1", "ADISYONNO");
+  ASSERT_EQ(bills.size(), 2u);
+  Row bill501 = {{"TARIH", "2026-12-09 00:00:00"}, {"SAAT", "2026-12-09 23:59:59"},
+                 {"SAATSIPBIT", "2026-12-09 23:59:59"}, {"A_MARSSAATI", "2026-12-09 23:59:59"},
+                 {"SAATANALIZ", "23"}, {"SAAT2", "23"}, {"DAKIKA", "59"},
+                 {"A_URETIMSAATI", "0000-00-00 00:00:00"}, {"A_SEVKBASLAMASAATI", "0000-00-00 00:00:00"},
+                 {"A_SEVKBITISSAATI", "0000-00-00 00:00:00"}, {"A_EMIRSAATI", "0000-00-00 00:00:00"}};
+  expectRow(bills[0], bill501, billColumns);
+  Row bill502 = bill501;
+  bill502["A_EMIRSAATI"] = "NULL";
+  expectRow(bills[1], bill502, billColumns);
+
+  const QStringList lineColumns = {"TARIH", "SAAT", "SAATANALIZ", "SAAT2", "DAKIKA"};
+  const std::vector<Row> lines = rowsAsText("stokhar", lineColumns, "1", "STOKHARNO");
+  ASSERT_EQ(lines.size(), 6u);
+  for (const Row &line : lines)
+    expectRow(line, {{"TARIH", "2026-12-09 00:00:00"}, {"SAAT", "2026-12-09 23:59:59"}, {"SAATANALIZ", "23"},
+                     {"SAAT2", "23"}, {"DAKIKA", "59"}}, lineColumns);
+
+  // The statements carry dates and times in no other form than these three.
+  const QRegularExpression dateLike(R"re(^"\d{2,4}[-:])re");
+  const QRegularExpression wellFormed(R"re(^"\d{4}-\d\d-\d\d( \d\d:\d\d:\d\d)?"$)re");
+  QStringList billStatements;
+  for (const QString &statement : takeStatements()) {
+    if (statement.startsWith("INSERT INTO Genhar")) billStatements << statement;
+    for (const QString &literal : quotedLiterals(statement)) {
+      if (dateLike.match(literal).hasMatch()) {
+        EXPECT_TRUE(wellFormed.match(literal).hasMatch()) << literal.toStdString() << " in " << statement.left(60).toStdString();
+      }
+    }
+  }
+  ASSERT_EQ(billStatements.size(), 2);
+  // As written into the bills' statements: the stored forms between quotes, NULL bare.
+  std::vector<Row> written = {bill501, bill502};
+  for (Row &bill : written)
+    for (const QString &c : billColumns)
+      if (bill[c].contains('-')) bill[c] = '"' + bill[c] + '"';
+  for (size_t b = 0; b < written.size(); ++b) {
+    const Row sent = insertedValues(billStatements[qsizetype(b)], zdb::genharInsertColumns());
+    for (const QString &c : billColumns)
+      EXPECT_EQ(sent.value(c).toStdString(), written[b].value(c).toStdString()) << "bill " << b << " column " << c.toStdString();
+  }
 }
 
 }  // namespace

@@ -240,6 +240,73 @@ TEST_F(DataLayer, LiteralsStoreWhatBindingStores) {
   ztest::exec("DROP TABLE zt_lit;");
 }
 
+// On a server that rounds fractions and rejects zero dates in strict mode, as a restaurant's
+// MySQL does: the clock's fraction never reaches it, a zero date-time read is written back as
+// zero and a NULL as NULL, by literal and by bound parameter alike.
+TEST_F(DataLayer, DateTimesAreStoredAsWrittenOnAStrictRoundingServer) {
+  EXPECT_EQ(zdb::literal(QDate(2026, 12, 9)).toStdString(), "\"2026-12-09\"");
+  EXPECT_EQ(zdb::literal(QDateTime(QDate(2026, 12, 9), QTime(23, 59, 59, 600))).toStdString(), "\"2026-12-09 23:59:59\"");
+  EXPECT_EQ(zdb::literal(QTime(14, 5, 9, 500)).toStdString(), "\"14:05:09\"");
+  EXPECT_EQ(zdb::literal(zdb::zeroDateTime()).toStdString(), "\"0000-00-00 00:00:00\"");
+
+  ztest::exec("INSERT INTO zt_values (id, d, dt) VALUES (5, '0000-00-00', '0000-00-00 00:00:00');");
+  ztest::GlobalSqlMode mode(ztest::kMySqlServerMode);
+  auto strict = ztest::openConnection("Strict");
+  Query session(*strict, "Session");
+  session.setText("SELECT @@SESSION.sql_mode m");
+  session.open();
+  const QStringList modes = session.field("m").asString().split(',');
+  EXPECT_TRUE(modes.contains("STRICT_TRANS_TABLES") && modes.contains("TIME_ROUND_FRACTIONAL"))
+      << session.field("m").asString().toStdString();
+  EXPECT_FALSE(modes.contains("NO_ZERO_DATE"));
+
+  Query write(*strict, "Write");
+  const QDateTime late(QDate(2026, 12, 9), QTime(23, 59, 59, 600));
+  write.setText("insert into zt_values (id, dt) values (10, :dt)");
+  write.setParam("dt", late);
+  write.execute();
+  write.setText("insert into zt_values (id, dt) values (11, " + zdb::literal(late) + ")");
+  write.execute();
+  const QString stored = "SELECT IFNULL(CAST(%1 AS CHAR), 'NULL') FROM zt_values WHERE id = %2";
+  EXPECT_EQ(ztest::scalar(stored.arg("dt").arg(10)).toString().toStdString(), "2026-12-09 23:59:59");
+  EXPECT_EQ(ztest::scalar(stored.arg("dt").arg(11)).toString().toStdString(), "2026-12-09 23:59:59");
+
+  // Read as text (no parameter) and through a prepared statement (a parameter), copied both ways.
+  int id = 20;
+  for (const bool prepared : {false, true}) {
+    for (const int source : {5, 2}) {
+      Query read(*strict, "Read");
+      read.setText(prepared ? QString("select d, dt from zt_values where id = :id")
+                            : QString("select d, dt from zt_values where id = %1").arg(source));
+      if (prepared) read.setParam("id", source);
+      read.open();
+      ASSERT_EQ(read.recordCount(), 1);
+      EXPECT_EQ(read.field("dt").isNull(), source == 2);
+      EXPECT_TRUE(read.field("dt").asString().isEmpty());
+      EXPECT_FALSE(read.field("dt").asDateTime().isValid());
+      write.setText("insert into zt_values (id, d, dt) values (:id, :d, :dt)");
+      write.setParam("id", id);
+      write.setParam("d", read.field("d").asVariant());
+      write.setParam("dt", read.field("dt").asVariant());
+      write.execute();
+      write.setText(QString("insert into zt_values (id, d, dt) values (%1, ").arg(id + 1) +
+                    zdb::literal(read.field("d").asVariant()) + ", " + zdb::literal(read.field("dt").asVariant()) + ")");
+      write.execute();
+      for (const int copy : {id, id + 1}) {
+        EXPECT_EQ(ztest::scalar(stored.arg("d").arg(copy)).toString().toStdString(), source == 5 ? "0000-00-00" : "NULL")
+            << (prepared ? "prepared" : "text") << " copy " << copy;
+        EXPECT_EQ(ztest::scalar(stored.arg("dt").arg(copy)).toString().toStdString(), source == 5 ? "0000-00-00 00:00:00" : "NULL")
+            << (prepared ? "prepared" : "text") << " copy " << copy;
+      }
+      id += 2;
+    }
+  }
+
+  // The session is still strict: a date that does not exist is refused.
+  write.setText("insert into zt_values (id, d) values (40, \"2026-02-30\")");
+  EXPECT_THROW(write.execute(), DbError);
+}
+
 TEST_F(DataLayer, ABatchRunsInOrderAndStopsAtItsFailingStatement) {
   QStringList seen;
   db->setObserver([&](const QString &s) { seen << s; });
