@@ -91,32 +91,12 @@ QVariant scalarOrDie(const QString &statement) {
 }
 
 QString literal(const QVariant &value) {
-  if (value.isNull() || !value.isValid()) return QStringLiteral("NULL");
-  QString text;
-  switch (value.typeId()) {
-    case QMetaType::Double:
-    case QMetaType::Float:
-      text = QString::number(value.toDouble(), 'g', 17);
-      break;
-    case QMetaType::Bool:
-      text = value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-      break;
-    case QMetaType::QDate:
-      text = value.toDate().toString(QStringLiteral("yyyy-MM-dd"));
-      break;
-    case QMetaType::QTime:
-      text = value.toTime().toString(QStringLiteral("HH:mm:ss.zzz"));
-      break;
-    case QMetaType::QDateTime:
-      text = value.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
-      break;
-    case QMetaType::QByteArray:
-      text = QString::fromUtf8(value.toByteArray());
-      break;
-    default:
-      text = value.toString();
-  }
-  return QLatin1Char('"') + zdb::quoted(text) + QLatin1Char('"');
+  // Rows fetched straight through Qt read a zero date-time as an invalid one: it is written back
+  // as the zero it was.
+  if (!value.isNull() && ((value.typeId() == QMetaType::QDateTime && !value.toDateTime().isValid()) ||
+                          (value.typeId() == QMetaType::QDate && !value.toDate().isValid())))
+    return zdb::literal(QVariant::fromValue(zdb::ZeroDateTime{value.typeId() == QMetaType::QDate}));
+  return zdb::literal(value);
 }
 
 QStringList insertStatements(const QString &table, const Rows &rows, int batch) {

@@ -23,8 +23,8 @@ QSqlDatabase admin();
 void execOrDie(const QString &statement);
 QVariant scalarOrDie(const QString &statement);
 
-// A value as a literal of a statement: NULL, or the value's text through the quoting helper
-// between double quotes (the server converts it to the column's type).
+// A value as a literal of a statement, as the program's quoting helper writes it; a zero
+// date-time read straight through Qt stays the zero date-time.
 QString literal(const QVariant &value);
 
 struct Rows {
