@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs, once, every Debian package that the build, the tests and the demo need.
+# Installs, once, every Debian package that the build, the tests, the demo and the package need.
 # Idempotent: packages already installed are skipped; a package that cannot be had fails the script.
 set -euo pipefail
 
@@ -12,6 +12,7 @@ PACKAGES=(
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick
   util-linux iproute2
+  dpkg-dev file lintian desktop-file-utils libxml2-utils
 )
 
 missing=()
