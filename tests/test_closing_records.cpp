@@ -3,7 +3,10 @@
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
+#include <atomic>
 #include <memory>
+#include <thread>
 #include <optional>
 
 #include "board_fixture.h"
@@ -200,26 +203,56 @@ TEST_F(ClosingRecords, RegisterWithoutKasaRowWritesNullRegisterColumns) {
 }
 
 TEST_F(ClosingRecords, StockRowsKeepTheirBillWhileAnotherTerminalInsertsBills) {
-  // Another terminal books a bill right between each of our bills and its lines: the highest
-  // number is then never ours.
-  QSqlQuery other(ztest::admin());
-  int booked = 0;
-  board->Connect.setObserver([&](const QString &statement) {
-    if (statement.startsWith("INSERT INTO Stokhar")) {
-      if (!other.exec("INSERT INTO genhar (ADISYONNO, KAPATANISMI) VALUES (9000, 'KASA2')"))
-        ADD_FAILURE() << other.lastError().text().toStdString();
-      ++booked;
+  // Another terminal books a bill after each of our bills has reached the server and before our
+  // stock rows do: our session pauses inside its bill's insert (a trigger sleeps), and the rival
+  // commits its bill meanwhile, so the highest number is then never ours. The bill and its lines
+  // travel in one request, so only the server can hold them apart.
+  // The pause is told by a named lock, which the rival sees at once without waiting on it.
+  ztest::exec("CREATE TRIGGER zt_pause_after_bill AFTER INSERT ON genhar FOR EACH ROW\n"
+              "BEGIN IF NEW.KAPATANISMI = 'KASA1' THEN DO GET_LOCK(CONCAT('zt_bill_', NEW.ADISYONNO), 0); "
+              "DO SLEEP(0.4); DO RELEASE_LOCK(CONCAT('zt_bill_', NEW.ADISYONNO)); END IF; END;");
+  std::atomic<bool> done{false}, ready{false};
+  std::atomic<int> booked{0};
+  std::thread rival([&] {
+    {
+      QSqlDatabase db = QSqlDatabase::addDatabase("QMYSQL", "rival_terminal");
+      db.setHostName("127.0.0.1");
+      db.setPort(ztest::serverPort());
+      db.setUserName("root");
+      db.setPassword("73507350");
+      db.setDatabaseName("zerdapos");
+      const bool opened = db.open();
+      ready = true;
+      if (!opened) return;
+      QSqlQuery q(db);
+      int pauses = 0;
+      while (!done && pauses < 2) {
+        if (q.exec(QString("SELECT IS_USED_LOCK('zt_bill_%1')").arg(501 + pauses)) && q.next() && !q.value(0).isNull()) {
+          ++pauses;
+          if (q.exec("INSERT INTO genhar (ADISYONNO, KAPATANISMI) VALUES (9000, 'KASA2')")) ++booked;
+        }
+        QThread::msleep(5);
+      }
     }
+    QSqlDatabase::removeDatabase("rival_terminal");
   });
+  while (!ready) QThread::msleep(5);
   closeAll();
-  board->Connect.setObserver(nullptr);
+  done = true;
+  rival.join();
+  ztest::exec("DROP TRIGGER zt_pause_after_bill;");
 
-  EXPECT_GE(booked, 2);  // before each order's lines
-  EXPECT_EQ(ztest::count("SELECT * FROM genhar WHERE ADISYONNO = 9000"), booked);
   const QVariant bill501 = billOf(501), bill502 = billOf(502);
   ASSERT_TRUE(bill501.isValid() && bill502.isValid());
   EXPECT_EQ(ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = 501 AND GENHARNO = %1").arg(bill501.toInt())), 4);
   EXPECT_EQ(ztest::count(QString("SELECT * FROM stokhar WHERE ADISYONNO = 502 AND GENHARNO = %1").arg(bill502.toInt())), 2);
+  EXPECT_EQ(booked, 2);  // a rival bill inside each of our two bills' requests
+  // The rivals were numbered after our bills, before our lines were written.
+  EXPECT_EQ(ztest::count(QString("SELECT * FROM genhar WHERE ADISYONNO = 9000 AND GENHARNO > %1 AND GENHARNO < %2")
+                             .arg(bill501.toInt())
+                             .arg(bill502.toInt())),
+            1);
+  EXPECT_EQ(ztest::count(QString("SELECT * FROM genhar WHERE ADISYONNO = 9000 AND GENHARNO > %1").arg(bill502.toInt())), 1);
 }
 
 // The double-quoted literals of a statement, quotes included, as the server reads them: a
