@@ -17,6 +17,19 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+thread_local std::uint32_t hookSession = 0;
+
+// The connection id in the server's greeting: after the 4-byte packet header, protocol 10, the
+// server version ending in NUL, then the id in 4 little-endian bytes.
+std::uint32_t greetingSession(const std::string &bytes) {
+  if (bytes.size() < 6 || static_cast<unsigned char>(bytes[4]) != 10) return 0;
+  const size_t end = bytes.find('\0', 5);
+  if (end == std::string::npos || end + 5 > bytes.size()) return 0;
+  std::uint32_t id = 0;
+  for (int i = 3; i >= 0; --i) id = (id << 8) | static_cast<unsigned char>(bytes[end + 1 + size_t(i)]);
+  return id;
+}
+
 void sendAll(int fd, const char *data, size_t size) {
   while (size > 0) {
     const ssize_t n = ::send(fd, data, size, MSG_NOSIGNAL);
@@ -44,6 +57,7 @@ struct Relay::Link {
   // Set when the answer of the request in flight is to be lost.
   std::atomic<bool> loseAnswer{false};
   std::atomic<bool> closed{false};
+  std::atomic<std::uint32_t> session{0};  // the server's id of this session
   std::vector<std::thread> threads;  // two readers, two writers
   std::atomic<int> finished{0};
 
@@ -102,6 +116,8 @@ Relay::~Relay() {
     for (std::thread &t : link->threads) t.join();
   links_.clear();
 }
+
+std::uint32_t Relay::currentSession() { return hookSession; }
 
 void Relay::setFaultHook(FaultHook hook) {
   std::lock_guard<std::mutex> lock(mutex_);
@@ -176,6 +192,7 @@ void Relay::pump(Link &link, bool fromClient) {
         Fault fault = Fault::None;
         {
           std::lock_guard<std::mutex> lock(mutex_);
+          hookSession = link.session;
           if (hook_) fault = hook_(number, bytes);
         }
         if (fault == Fault::CutBeforeRequest) {
@@ -189,6 +206,7 @@ void Relay::pump(Link &link, bool fromClient) {
         }
       }
     } else {
+      if (link.lastSpeaker == Link::Speaker::Nobody && link.session == 0) link.session = greetingSession(bytes);
       link.lastSpeaker = Link::Speaker::Server;
       if (link.loseAnswer) {
         link.close();

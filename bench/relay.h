@@ -45,6 +45,9 @@ class Relay {
   void setFaultHook(FaultHook hook);
   // Faults injected so far.
   int faults() const { return faults_; }
+  // Inside the fault hook: the server's id of the session whose request it is (0 if unknown), as
+  // the server's greeting gave it.
+  static std::uint32_t currentSession();
   // Drops every relayed connection at once.
   void cutAll();
 
