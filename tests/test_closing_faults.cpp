@@ -276,6 +276,56 @@ TEST_F(ClosingFaults, ARejectedLinesBoxWaitsWithoutHoldingTheRunsLocks) {
   expectBoardGivenBack();
 }
 
+// A deadlock with another terminal: the server gives this run up, and the operator is told that
+// the orders changed elsewhere, not the server's English text.
+TEST_F(ClosingFaults, ADeadlockWithAnotherTerminalIsToldAsAChangeElsewhere) {
+  listFreshOrders();
+  std::latch holding(1);
+  std::atomic<bool> victimFree{false};
+  QString otherError;
+  // The other terminal: a long transaction (so the server gives up the board's, the lighter one)
+  // that holds the last order and, once the board waits for it, wants a line the board deleted.
+  QThread *other = QThread::create([&] {
+    auto c = ztest::openConnection("deadlock_other");
+    try {
+      c->execute("START TRANSACTION");
+      c->execute("INSERT INTO temp (ADISYONNO, STOKADI) SELECT 9000 + seq, 'x' FROM seq_1_to_3000");
+      c->execute("SELECT * FROM mainsip WHERE ADISYONNO = 140 FOR UPDATE");
+      holding.count_down();
+      for (int i = 0; i < 25; ++i) {  // either way round the waits close a cycle
+        QSqlQuery waiting(c->database());
+        if (waiting.exec("SELECT COUNT(*) FROM information_schema.INNODB_TRX WHERE trx_state = 'LOCK WAIT'") &&
+            waiting.next() && waiting.value(0).toInt() > 0)
+          break;
+        QThread::msleep(20);
+      }
+      c->execute("DELETE FROM temp WHERE ADISYONNO = 101");
+      victimFree = true;
+    } catch (const zdb::DbError &e) {
+      otherError = e.text();
+      holding.count_down();
+    }
+    try {
+      c->execute("ROLLBACK");
+    } catch (const zdb::DbError &) {
+    }
+  });
+  other->start();
+  holding.wait();
+
+  confirmAndRun();
+  other->wait();
+  delete other;
+
+  EXPECT_EQ(otherError, QString());
+  EXPECT_TRUE(victimFree);
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({kChangedElsewhere}));
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+  EXPECT_EQ(violations({board.get()}), QStringList());
+  expectBoardGivenBack();
+}
+
 // ------------------------------------------------------------------ two terminals at once
 
 // Records like the fake, with the program-wide DialogMessage set and read by one board at a time
