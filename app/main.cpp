@@ -6,6 +6,7 @@
 #include "board/screen/paket_islemleri.h"
 #include "dialogs/screen/form_uyari.h"
 #include "dialogs/screen/form_yes_no.h"
+#include "dialogs/screen/qt_turkish.h"
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
 #include "signin/screen/key_pad.h"
@@ -23,6 +24,9 @@ class LateMessenger : public zdlg::Messenger {
   void setQuestionLabelColour(quint32 rgb) override { target->setQuestionLabelColour(rgb); }
   void showPlainMessage(const QString &text) override { target->showPlainMessage(text); }
   void showError(const QString &text) override { target->showError(text); }
+  void showErrorAndNote(const QString &text, const QString &note) override {
+    target->showErrorAndNote(text, note);
+  }
   void processEvents() override { target->processEvents(); }
   void setOrdersMaximum(int maximum) override { target->setOrdersMaximum(maximum); }
   void setLinesMaximum(int maximum) override { target->setLinesMaximum(maximum); }
@@ -35,6 +39,7 @@ class LateMessenger : public zdlg::Messenger {
 int main(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tahsilmatik"));
+  installQtTurkish(app);
   // The program ends when the keypad closes, not when some other window happens to be the last.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "board/board.h"
@@ -42,6 +43,23 @@ QString changedElsewhereText() {
       "edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
 }
 
+// Below the error's text when the database shows that nothing of the run was booked.
+QString notBookedNote() {
+  return QStringLiteral("Hiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
+}
+
+// Below the error's text when the server could not be asked.
+QString cannotTellNote() {
+  return QStringLiteral(
+      "Tahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
+}
+
+QString numberList(const std::vector<qint64> &numbers) {
+  QStringList texts;
+  for (const qint64 n : numbers) texts << QString::number(n);
+  return texts.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 // ------------------------------------------------------------------------------- Board
@@ -66,7 +84,14 @@ void Board::runClosing() {
   ClosingRunValues values;
   values.ClosingStartTime = now();
   QueryLanguage.setText(QStringLiteral("SELECT * FROM setup ISLEMTARIHI"));
-  QueryLanguage.open();
+  try {
+    QueryLanguage.open();
+  } catch (const zdb::DbError &e) {
+    // Nothing is written before the questions.
+    noteFailure();
+    messenger_.showErrorAndNote(zdlg::errorBoxText(e.text()), notBookedNote());
+    return;
+  }
   values.ClosingWorkDate = QueryLanguage.field(QStringLiteral("ISLEMTARIHI")).asDateTime();
   values.operatorName = user.SignedInUserName;
   values.operatorNo = user.SignedInUserNo;
@@ -109,6 +134,7 @@ void ClosingRun::execute() {
   m.processEvents();
 
   std::exception_ptr failure;
+  std::optional<zdb::DbError> error;
   try {
     // The transaction begins with the first group's reads, in the same request.
     beginPending_ = true;
@@ -122,13 +148,26 @@ void ClosingRun::execute() {
     finish();
   } catch (const ChangedElsewhere &) {
     outcome_ = Outcome::ChangedElsewhere;
+  } catch (const zdb::DbError &e) {
+    outcome_ = Outcome::Failed;
+    error = e;
   } catch (...) {
     outcome_ = Outcome::Failed;
     failure = std::current_exception();
   }
 
+  Truth truth = Truth::NotBooked;
+  if (error) {
+    truth = findOutWhatWasBooked();
+    if (truth == Truth::Booked) outcome_ = Outcome::Closed;
+    // A deadlock or a lock wait that ran out met another terminal working on these orders.
+    if (truth == Truth::ChangedElsewhere || (truth == Truth::NotBooked && error->isLockConflict()))
+      outcome_ = Outcome::ChangedElsewhere;
+  }
+
   if (outcome_ == Outcome::Closed || outcome_ == Outcome::NothingClosed) {
     giveBoardBack();
+    showRefusedLines();
     b.HeldOrderClause.clear();
     if (closedCount_ > 0) {
       // The summary's figures stand only when they are what was closed: not when an order was
@@ -146,21 +185,80 @@ void ClosingRun::execute() {
     return;
   }
 
-  // Nothing of the run stays written; the board still holds every order it listed.
-  try {
-    b.Connect.rollback();
-  } catch (const zdb::DbError &) {
-    // A lost session took its transaction with it.
+  // Nothing of the run stays written (or, when the server cannot be asked, the next command's
+  // reload shows what did); the board still holds every order it listed.
+  if (!error) {
+    try {
+      b.Connect.rollback();
+    } catch (const zdb::DbError &) {
+      // A lost session took its transaction with it.
+    }
   }
   b.HeldOrderClause = listedClause_;
   giveBoardBack();
+  showRefusedLines();
   if (outcome_ == Outcome::ChangedElsewhere) {
     zdlg::DialogMessage = changedElsewhereText();
     m.showInformation();
+  } else if (error) {
+    // A connection that stays lost is opened again by the board at the next command.
+    m.showErrorAndNote(zdlg::errorBoxText(error->text()),
+                       truth == Truth::CannotTell ? cannotTellNote() : notBookedNote());
   } else {
-    // The board's command handler shows it, and opens a lost connection again at the next command.
     std::rethrow_exception(failure);
   }
+}
+
+ClosingRun::Truth ClosingRun::findOutWhatWasBooked() {
+  zdb::Connection &c = board_.Connect;
+  // Ends the transaction on a live session; on a lost one the server ends it.
+  try {
+    c.rollback();
+  } catch (const zdb::DbError &) {
+    try {
+      c.reopen();
+    } catch (const zdb::DbError &) {
+      return Truth::CannotTell;
+    }
+  }
+  std::vector<qint64> ids;
+  for (const auto &[id, orderNo] : bills_) ids.push_back(id);
+  std::vector<qint64> orders;
+  for (const auto &[id, orderNo] : bills_) orders.push_back(orderNo);
+  if (ids.empty()) {
+    // Without a bill that the server confirmed, the run never came to its COMMIT.
+    return Truth::NotBooked;
+  }
+  zdb::Batch check(c);
+  const int billsRead = check.add(
+      QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'),
+      true);
+  const int openRead = check.add(
+      QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") + numberList(orders) + QLatin1Char(')'),
+      true);
+  zdb::Query::Result found, open;
+  try {
+    check.send();
+    found = check.takeRows(billsRead);
+    open = check.takeRows(openRead);
+  } catch (const zdb::DbError &) {
+    return Truth::CannotTell;
+  }
+  size_t ours = 0;
+  for (const auto &row : found.rows) {
+    const auto bill = bills_.find(row.at(0).toLongLong());
+    if (bill != bills_.end() && bill->second == row.at(1).toLongLong()) ++ours;
+  }
+  if (ours == bills_.size()) return Truth::Booked;
+  // Some but not all of one transaction's bills: someone changed them since; the reload shows it.
+  if (ours > 0) return Truth::CannotTell;
+  // Orders gone without this run's bills: another terminal closed them.
+  if (open.rows.size() < orders.size()) return Truth::ChangedElsewhere;
+  return Truth::NotBooked;
+}
+
+void ClosingRun::showRefusedLines() {
+  for (const QString &text : std::exchange(refusedLines_, {})) board_.messenger().showError(text);
 }
 
 std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
@@ -246,10 +344,6 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   // The group's writes go in as few requests as the server takes (one, for ordinary orders).
   // When the server rejects a line, the statements before it stand, its order is given up, and
   // the statements after that order's go again.
-  struct Write {
-    Order *order;
-    int index;  // in order->writes
-  };
   std::vector<Write> writes;
   for (Order *order : composed)
     for (int i = 0; i < int(order->writes.size()); ++i) writes.push_back({order, i});
@@ -268,8 +362,10 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
     }
     try {
       batch.send();
+      noteBills(writes, first, next, batch);
     } catch (const zdb::BatchError &e) {
       const Write &failed = writes[first + size_t(e.statement())];
+      noteBills(writes, first, first + size_t(e.statement()), batch);
       // The savepoint, the bill or its number failed: the whole run goes.
       if (failed.index < failed.order->firstLineWrite) throw;
       giveUp(*failed.order, e);
@@ -280,6 +376,15 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   }
   for (const Order *order : composed)
     if (std::find(givenUp.begin(), givenUp.end(), order) == givenUp.end()) countClosed(*order);
+}
+
+void ClosingRun::noteBills(const std::vector<Write> &writes, size_t first, size_t end, const zdb::Batch &batch) {
+  for (size_t w = first; w < end; ++w) {
+    if (writes[w].index != writes[w].order->billWrite) continue;
+    bool ok = false;
+    const qint64 id = batch.lastInsertId(int(w - first)).toLongLong(&ok);
+    if (ok && id > 0) bills_[id] = writes[w].order->number;
+  }
 }
 
 void ClosingRun::paintGridRow(int row) {
@@ -304,6 +409,7 @@ void ClosingRun::composeOrder(Order &order) {
   // this session.
   order.writes.clear();
   order.writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint;
+  order.billWrite = int(order.writes.size());
   order.writes << records_.closedBillStatement(
       {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
   const int lines = b.QueryTemp.recordCount();
@@ -349,7 +455,9 @@ void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
   } catch (const zdb::DbError &) {
     throw error;
   }
-  b.messenger().showError(zdlg::errorBoxText(error.text()));
+  // Shown once the run has ended: a box now would keep the run's locks while it waits.
+  refusedLines_ << zdlg::errorBoxText(error.text());
+  std::erase_if(bills_, [&](const auto &bill) { return bill.second == order.number; });
   b.HeldOrderClause.remove(closingPiece(order.number));
   addToRelease(order.number);
   ++givenUpCount_;

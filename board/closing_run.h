@@ -9,6 +9,10 @@
 #include "db/db_error.h"
 #include "db/query.h"
 
+namespace zdb {
+class Batch;
+}
+
 namespace zboard {
 
 class Board;
@@ -24,7 +28,13 @@ class Board;
 //   rows or lines (another terminal closed or changed them meanwhile) the whole run rolls back
 //   and the operator is asked to refresh, so no order is ever closed twice.
 // - Whatever the end, the board is enabled, the progress window closed, and HeldOrderClause names
-//   what the board still holds.
+//   what the board still holds. No box waits for the operator while the transaction holds locks:
+//   a given-up order's error is shown once the run has committed or rolled back.
+// - After an error the database is asked before the operator is told anything: the bills this
+//   run inserted are looked up by their insert ids (on a connection opened again when it was
+//   lost). All there: the run was booked (the answer to COMMIT was lost) and ends as a normal
+//   end. None there: nothing was booked. The server unreachable: the operator is told that it
+//   cannot be told.
 //
 // The orders are walked in groups. The reads of a group (lines, register, customer and section)
 // go to the server in one request and so do its writes, in the same order as one order after the
@@ -38,6 +48,8 @@ class ClosingRun {
 
  private:
   enum class Outcome { Closed, NothingClosed, ChangedElsewhere, Failed };
+  // What the database holds of this run after an error.
+  enum class Truth { Booked, NotBooked, ChangedElsewhere, CannotTell };
 
   // A row of the listing as the walk meets it.
   struct Order {
@@ -50,6 +62,7 @@ class ClosingRun {
     zdb::Query::Result lines;  // its Temp rows, read with its group
     int lineCount = 0;
     QStringList writes;      // savepoint, bill, (bill number,) line inserts
+    int billWrite = 0;       // index of the bill's insert in writes
     int firstLineWrite = 0;  // index of the first line insert in writes
     bool marked() const { return !registerLookups.isEmpty(); }
   };
@@ -62,6 +75,14 @@ class ClosingRun {
   void composeOrder(Order &order);
   void countClosed(const Order &order);
   void giveUp(const Order &order, const zdb::DbError &error);
+  // Notes the bills of the writes [first, end) that the server ran.
+  struct Write {
+    Order *order;
+    int index;  // in order->writes
+  };
+  void noteBills(const std::vector<Write> &writes, size_t first, size_t end, const zdb::Batch &batch);
+  Truth findOutWhatWasBooked();
+  void showRefusedLines();
   void finish();
   void giveBoardBack();
   qint64 currentOrderNumber() const;
@@ -80,6 +101,9 @@ class ClosingRun {
   double closedAmount_ = 0;
   Outcome outcome_ = Outcome::Failed;
   bool beginPending_ = false;  // the transaction's start goes with the first group's reads
+  // Bills this run inserted and still means to keep: insert id -> order number.
+  std::map<qint64, qint64> bills_;
+  QStringList refusedLines_;  // error box texts of the given-up orders, shown after the run
   // Register, customer and section rows of this run. Inside the run's transaction they read the
   // same every time (its reads share one snapshot and it writes none of these tables), so each
   // distinct look-up is asked once per run.

@@ -56,7 +56,7 @@ void Batch::sendStatements() {
 
   QSqlQuery q(db);
   q.setForwardOnly(true);
-  if (!q.exec(statements.join(QStringLiteral(";\n")))) throw BatchError(serverErrorText(q.lastError()), 0);
+  if (!q.exec(statements.join(QStringLiteral(";\n")))) throw BatchError(q.lastError(), 0);
   std::vector<const Query::Result *> shapes;  // results read so far, whose names the next may share
   for (int i = 0;; ++i) {
     ids_.push_back(q.lastInsertId());
@@ -68,12 +68,12 @@ void Batch::sendStatements() {
         if (std::none_of(shapes.begin(), shapes.end(), [&](const Query::Result *s) { return s->names == read.names; }))
           shapes.push_back(&read);
       } catch (const DbError &e) {
-        throw BatchError(e.text(), i);
+        throw BatchError(e, i);
       }
     }
     if (i + 1 == statements.size()) break;
     if (!q.nextResult()) {
-      if (q.lastError().isValid()) throw BatchError(serverErrorText(q.lastError()), i + 1);
+      if (q.lastError().isValid()) throw BatchError(q.lastError(), i + 1);
       throw BatchError(QStringLiteral("Sunucu toplu komutun %1. deyimine cevap vermedi").arg(i + 2), i + 1);
     }
   }

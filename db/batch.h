@@ -18,6 +18,8 @@ class Connection;
 class BatchError : public DbError {
  public:
   BatchError(const QString &text, int statement) : DbError(text), statement_(statement) {}
+  BatchError(const QSqlError &error, int statement) : DbError(error), statement_(statement) {}
+  BatchError(const DbError &error, int statement) : DbError(error), statement_(statement) {}
   int statement() const { return statement_; }
 
  private:

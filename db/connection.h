@@ -23,8 +23,12 @@ class Connection {
   void setUserName(const QString &user);
   void setPort(int port);
 
+  // Longest wait of this session for another session's row locks.
+  static constexpr int kLockWaitSeconds = 10;
+
   // Opens with the parameters set; throws DbError with the driver's text on failure. The session
-  // is then made to read double-quoted literals as strings and backslashes as escapes.
+  // is then made to read double-quoted literals as strings and backslashes as escapes, and to
+  // wait at most kLockWaitSeconds for row locks.
   void open();
   bool isOpen() const;
   void close();

@@ -30,4 +30,12 @@ QString serverErrorText(const QSqlError &error) {
   return text;
 }
 
+DbError::DbError(const QSqlError &error) : DbError(serverErrorText(error), error.nativeErrorCode().toInt()) {}
+
+bool DbError::isLockConflict() const {
+  constexpr int kLockWaitTimeout = 1205;  // ER_LOCK_WAIT_TIMEOUT
+  constexpr int kDeadlock = 1213;         // ER_LOCK_DEADLOCK, also a Galera certification conflict
+  return serverCode_ == kLockWaitTimeout || serverCode_ == kDeadlock;
+}
+
 }  // namespace zdb

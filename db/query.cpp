@@ -203,7 +203,7 @@ Query::Prepared *Query::prepared(const QString &positional, const QStringList &n
   Prepared p;
   p.query = std::make_unique<QSqlQuery>(connection_->database());
   p.query->setForwardOnly(true);
-  if (!p.query->prepare(positional)) throw DbError(serverErrorText(p.query->lastError()));
+  if (!p.query->prepare(positional)) throw DbError(p.query->lastError());
   p.text = text_;
   p.generation = generation;
   p.placeholders = names;
@@ -233,7 +233,7 @@ void Query::run(bool wantRows) {
     // No parameters: sent as text, so statements the server cannot prepare (DDL) work too.
     plain.emplace(db);
     plain->setForwardOnly(true);
-    if (!plain->exec(text_)) throw DbError(serverErrorText(plain->lastError()));
+    if (!plain->exec(text_)) throw DbError(plain->lastError());
     q = &*plain;
   } else {
     p = prepared(positional, names);
@@ -242,7 +242,7 @@ void Query::run(bool wantRows) {
     if (p->query->boundValues().size() != placeholders.size())
       throw DbError(QStringLiteral("Parametre sayısı uyuşmuyor: %1").arg(text_));
     if (!p->query->exec()) {
-      const QString error = serverErrorText(p->query->lastError());
+      const DbError error(p->query->lastError());
       // A lost connection leaves the prepared statement unusable.
       prepared_.erase(prepared_.begin() + (p - prepared_.data()));
       throw DbError(error);
@@ -322,7 +322,7 @@ Query::Result Query::Result::read(QSqlQuery &query, const QString &text, const s
     }
     result.rows.push_back(std::move(row));
   }
-  if (query.lastError().isValid()) throw DbError(serverErrorText(query.lastError()));
+  if (query.lastError().isValid()) throw DbError(query.lastError());
   return result;
 }
 

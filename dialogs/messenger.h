@@ -21,6 +21,10 @@ class Messenger {
   virtual void showPlainMessage(const QString &text) = 0;
   // The application's standard error box; the text ends with a full stop.
   virtual void showError(const QString &text) = 0;
+  // The error box with a line of the program's own below the error's text, shown as written.
+  virtual void showErrorAndNote(const QString &text, const QString &note) {
+    showError(text + QLatin1Char('\n') + note);
+  }
   // Lets pending window messages and timer ticks run.
   virtual void processEvents() = 0;
 

@@ -34,6 +34,7 @@ void FakeMessenger::showPlainMessage(const QString &text) { events << QStringLit
 void FakeMessenger::showError(const QString &text) {
   events << QStringLiteral("error:") + text;
   errors << text;
+  if (onError) onError();
 }
 
 void FakeMessenger::processEvents() {

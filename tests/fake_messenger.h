@@ -41,6 +41,8 @@ class FakeMessenger : public zdlg::Messenger {
   std::function<void()> onProcessEvents;
   // Called when the information box is shown.
   std::function<void()> onInformation;
+  // Called when the error box is shown.
+  std::function<void()> onError;
 };
 
 }  // namespace ztest

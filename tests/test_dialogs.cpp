@@ -22,6 +22,7 @@
 #include "dialogs/dialog_values.h"
 #include "dialogs/screen/form_uyari.h"
 #include "dialogs/screen/form_yes_no.h"
+#include "dialogs/screen/qt_turkish.h"
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
 #include "widget_input.h"
@@ -597,6 +598,7 @@ struct SeenBox {
   QMessageBox::Icon icon = QMessageBox::NoIcon;
   int buttons = 0;
   bool okButton = false;
+  QString okText;
 };
 
 // Records the application-modal message box that appears next and presses its OK button.
@@ -610,6 +612,7 @@ void answerNextMessageBox(SeenBox &seen) {
     seen.buttons = int(box->buttons().size());
     QAbstractButton *ok = box->button(QMessageBox::Ok);
     seen.okButton = ok != nullptr;
+    if (ok) seen.okText = ok->text();
     if (ok) ok->click();
   });
 }
@@ -638,6 +641,30 @@ TEST(ScreenMessenger, ErrorBoxAndPlainMessage) {
   EXPECT_EQ(plain.icon, QMessageBox::NoIcon);
   EXPECT_EQ(plain.buttons, 1);
   EXPECT_TRUE(plain.okButton);
+}
+
+// Qt's own Turkish translation gives the standard boxes "Tamam"; a line the program adds below
+// an error's text is shown as written.
+TEST(ScreenMessenger, QtsBoxesSpeakTurkish) {
+  ASSERT_TRUE(installQtTurkish(*QCoreApplication::instance())) << "Qt's Turkish translation is not installed";
+  TFormgauge gauge;
+  TFormYsNo yesNo;
+  TFormUyar information;
+  ScreenMessenger messenger(gauge, yesNo, information);
+
+  SeenBox error;
+  answerNextMessageBox(error);
+  messenger.showErrorAndNote("Lost connection to server during query.",
+                             QString::fromUtf8("Hiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız"));
+  EXPECT_EQ(error.text, QString::fromUtf8("Lost connection to server during query.\nHiçbir hesap tahsil edilmedi. "
+                                          "Lütfen Güncelle Butonuna Tıklayınız"));
+  EXPECT_EQ(error.buttons, 1);
+  EXPECT_EQ(error.okText.remove('&'), "Tamam");
+
+  SeenBox plain;
+  answerNextMessageBox(plain);
+  messenger.showPlainMessage("ini dosyasi Bulunamadi");
+  EXPECT_EQ(plain.okText.remove('&'), "Tamam");
 }
 
 TEST(ScreenMessenger, ProgressWindow) {

@@ -37,6 +37,7 @@
 
 #include "bench/relay.h"
 #include "board_fixture.h"
+#include "closing_invariants.h"
 #include "db/turkish_format.h"
 #include "db/db_error.h"
 #include "dialogs/dialog_values.h"
@@ -189,32 +190,10 @@ QSet<int> orderNumbers(const QString &text) {
 
 // Every statement names a violation by its rows; run inside one snapshot, with the turn held, so
 // nothing but committed work of finished statements is seen.
-const char *kInvariantQueries[][2] = {
-    {"order neither open nor closed once (open, bills)",
-     "SELECT e.ADISYONNO, m.ADISYONNO IS NOT NULL, IFNULL(g.c, 0) FROM soak_orders e "
-     "LEFT JOIN mainsip m ON m.ADISYONNO = e.ADISYONNO "
-     "LEFT JOIN (SELECT ADISYONNO, COUNT(*) c FROM genhar GROUP BY ADISYONNO) g ON g.ADISYONNO = e.ADISYONNO "
-     "WHERE (m.ADISYONNO IS NULL AND IFNULL(g.c, 0) <> 1) OR (m.ADISYONNO IS NOT NULL AND IFNULL(g.c, 0) <> 0)"},
-    {"bill of no seeded order", "SELECT g.GENHARNO, g.ADISYONNO FROM genhar g LEFT JOIN soak_orders e ON "
-                                "e.ADISYONNO = g.ADISYONNO WHERE e.ADISYONNO IS NULL"},
-    {"open order lacks a line (order, line, expected, found)",
-     "SELECT x.ADISYONNO, x.STOKADI, x.c, IFNULL(t.c, 0) FROM (SELECT ADISYONNO, STOKADI, COUNT(*) c FROM "
-     "soak_lines GROUP BY ADISYONNO, STOKADI) x JOIN mainsip m ON m.ADISYONNO = x.ADISYONNO LEFT JOIN "
-     "(SELECT ADISYONNO, STOKADI, COUNT(*) c FROM temp GROUP BY ADISYONNO, STOKADI) t ON t.ADISYONNO = "
-     "x.ADISYONNO AND t.STOKADI = x.STOKADI WHERE IFNULL(t.c, 0) <> x.c"},
-    {"line in temp that no open order expects (order, line)",
-     "SELECT t.ADISYONNO, t.STOKADI FROM temp t LEFT JOIN mainsip m ON m.ADISYONNO = t.ADISYONNO "
-     "LEFT JOIN soak_lines x ON x.ADISYONNO = t.ADISYONNO AND x.STOKADI = t.STOKADI "
-     "WHERE m.ADISYONNO IS NULL OR x.ADISYONNO IS NULL"},
-    {"closed order's stock rows differ from its lines (order, line, expected, found)",
-     "SELECT x.ADISYONNO, x.STOKADI, x.c, IFNULL(s.c, 0) FROM (SELECT ADISYONNO, STOKADI, COUNT(*) c FROM "
-     "soak_lines GROUP BY ADISYONNO, STOKADI) x JOIN genhar g ON g.ADISYONNO = x.ADISYONNO LEFT JOIN "
-     "(SELECT GENHARNO, STOKADI, COUNT(*) c FROM stokhar GROUP BY GENHARNO, STOKADI) s ON s.GENHARNO = "
-     "g.GENHARNO AND s.STOKADI = x.STOKADI WHERE IFNULL(s.c, 0) <> x.c"},
-    {"stock row without its bill, or not of its bill's order (stock row, bill, order)",
-     "SELECT s.STOKHARNO, s.GENHARNO, s.ADISYONNO FROM stokhar s LEFT JOIN genhar g ON g.GENHARNO = s.GENHARNO "
-     "LEFT JOIN soak_lines x ON x.ADISYONNO = s.ADISYONNO AND x.STOKADI = s.STOKADI "
-     "WHERE g.GENHARNO IS NULL OR g.ADISYONNO <> s.ADISYONNO OR x.ADISYONNO IS NULL"},
+constexpr auto &kInvariantQueries = ztest::kClosingInvariants;
+// The soak's own, on what it seeds beyond the shared tables: each bill carries its order's amount,
+// each stock row its line's price and quantity.
+const char *kSoakInvariantQueries[][2] = {
     {"bill's amount is not its order's (order, bill amount, order amount)",
      "SELECT g.ADISYONNO, g.CIKIS, e.TUTAR FROM genhar g JOIN soak_orders e ON e.ADISYONNO = g.ADISYONNO "
      "WHERE ROUND(g.CIKIS, 2) <> ROUND(e.TUTAR, 2)"},
@@ -222,10 +201,6 @@ const char *kInvariantQueries[][2] = {
      "SELECT s.ADISYONNO, s.STOKADI, s.CIKISFIYAT, s.ADET, x.FIYAT, x.ADET FROM stokhar s JOIN soak_lines x ON "
      "x.ADISYONNO = s.ADISYONNO AND x.STOKADI = s.STOKADI "
      "WHERE ROUND(s.CIKISFIYAT, 2) <> ROUND(x.FIYAT, 2) OR s.ADET <> x.ADET"},
-    {"money of closed bills and open orders is not the seeded total (bills + open, seeded)",
-     "SELECT a.total, b.total FROM (SELECT ROUND((SELECT IFNULL(SUM(CIKIS), 0) FROM genhar) + "
-     "(SELECT IFNULL(SUM(TUTAR), 0) FROM mainsip), 2) total) a, (SELECT ROUND(IFNULL(SUM(TUTAR), 0), 2) total "
-     "FROM soak_orders) b WHERE a.total <> b.total"},
 };
 
 // Checks everything; returns false when the server could not be asked.
@@ -236,13 +211,16 @@ bool checkInvariants(Shared &shared, AdminLink &link, const QString &after) {
   }
   std::vector<std::pair<QString, QStringList>> found;
   bool ok = true;
-  for (const auto &q : kInvariantQueries) {
-    const std::optional<QStringList> rows = link.rows(QString::fromUtf8(q[1]));
+  std::vector<std::pair<const char *, const char *>> queries;
+  for (const auto &q : kInvariantQueries) queries.push_back({q[0], q[1]});
+  for (const auto &q : kSoakInvariantQueries) queries.push_back({q[0], q[1]});
+  for (const auto &[what, statement] : queries) {
+    const std::optional<QStringList> rows = link.rows(QString::fromUtf8(statement));
     if (!rows) {
       ok = false;
       break;
     }
-    if (!rows->isEmpty()) found.push_back({QString::fromUtf8(q[0]), *rows});
+    if (!rows->isEmpty()) found.push_back({QString::fromUtf8(what), *rows});
   }
   const std::optional<QStringList> held = ok ? link.rows("SELECT ADISYONNO FROM mainsip WHERE lockdurum = 1")
                                              : std::nullopt;

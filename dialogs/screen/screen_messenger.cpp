@@ -33,6 +33,10 @@ void ScreenMessenger::showError(const QString &text) {
   showBox(QMessageBox::Critical, zdlg::errorBoxText(text));
 }
 
+void ScreenMessenger::showErrorAndNote(const QString &text, const QString &note) {
+  showBox(QMessageBox::Critical, zdlg::errorBoxText(text) + QLatin1Char('\n') + note);
+}
+
 void ScreenMessenger::processEvents() { QCoreApplication::processEvents(); }
 
 void ScreenMessenger::setOrdersMaximum(int maximum) { gauge_.gauge1()->setMaxValue(maximum); }

@@ -16,6 +16,7 @@ class ScreenMessenger : public zdlg::Messenger {
   void setQuestionLabelColour(quint32 rgb) override;
   void showPlainMessage(const QString &text) override;
   void showError(const QString &text) override;
+  void showErrorAndNote(const QString &text, const QString &note) override;
   void processEvents() override;
 
   void setOrdersMaximum(int maximum) override;

@@ -1,0 +1,426 @@
+// What the operator is told when a closing run meets a fault, and that no terminal holds another
+// up: the connection cut at every request of a run by a relay between the board and the server,
+// the answer to COMMIT lost, the server unreachable afterwards, two terminals closing the same
+// orders at once, a stock line the server rejects.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <atomic>
+#include <barrier>
+#include <latch>
+#include <mutex>
+
+#include "bench/relay.h"
+#include "board_fixture.h"
+#include "closing_invariants.h"
+#include "db/db_error.h"
+#include "dialogs/dialog_values.h"
+
+namespace {
+
+using zbench::Relay;
+using Fault = Relay::Fault;
+
+QString utf(const char *s) { return QString::fromUtf8(s); }
+
+const QString kNotBooked = utf("\nHiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
+const QString kCannotTell =
+    utf("\nTahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
+const QString kChangedElsewhere = utf(
+    "Bu adisyonlar başka bir terminalde değiştirilmiş veya kapatılmış. Hiçbir hesap tahsil edilmedi. "
+    "Lütfen Güncelle Butonuna Tıklayınız");
+
+constexpr int kOrders = 40;  // at 12,50 each: two groups of a run
+const QString kSuccess = utf("Ali Adına Kayıtlı 40 Adet 500,00 Tutarındaki Hesap \r\n>>> Başarı İle Tahsil edilmiştir");
+
+// The statement a request carries when it is one (a COM_QUERY packet).
+std::string statementOf(const std::string &bytes) {
+  return bytes.size() > 5 && bytes[4] == 0x03 ? bytes.substr(5) : std::string();
+}
+
+QSet<int> orderNumbers(const QString &text) {
+  QSet<int> out;
+  static const QRegularExpression number(QStringLiteral("(\\d+)"));
+  for (auto it = number.globalMatch(text); it.hasNext();) out.insert(it.next().captured(1).toInt());
+  return out;
+}
+
+// Ali's 40 orders afresh, and what was seeded for the invariants.
+void seedOrders() {
+  ztest::exec(
+      "DELETE FROM genhar;\nDELETE FROM stokhar;\nDELETE FROM mainsip;\nDELETE FROM temp;\n"
+      "DELETE FROM soak_orders;\nDELETE FROM soak_lines");
+  for (int no = 101; no < 101 + kOrders; ++no) ztest::addOrder({.no = no, .amount = 12.5});
+  ztest::exec(
+      "INSERT INTO soak_orders SELECT ADISYONNO, TUTAR FROM mainsip;\n"
+      "INSERT INTO soak_lines SELECT ADISYONNO, STOKADI FROM temp");
+}
+
+// Violations of the closing invariants, and orders held that `boards` do not claim.
+QStringList violations(const std::vector<const zboard::Board *> &boards) {
+  QStringList found;
+  for (const auto &q : ztest::kClosingInvariants) {
+    QSqlQuery r(ztest::admin());
+    if (!r.exec(utf(q[1]))) {
+      found << "cannot check: " + r.lastError().text();
+      continue;
+    }
+    while (r.next()) found << utf(q[0]) + ": " + r.value(0).toString();
+  }
+  QSet<int> claimed;
+  for (const zboard::Board *b : boards) claimed.unite(orderNumbers(b->HeldOrderClause));
+  QSqlQuery held(ztest::admin());
+  held.exec("SELECT ADISYONNO FROM mainsip WHERE lockdurum = 1");
+  while (held.next())
+    if (!claimed.contains(held.value(0).toInt())) found << "held by no board: " + held.value(0).toString();
+  return found;
+}
+
+class ClosingFaults : public ztest::BoardTest {
+ protected:
+  void SetUp() override {
+    BoardTest::SetUp();
+    ztest::seedRestaurant(4);
+    ztest::exec(
+        "DROP TEMPORARY TABLE IF EXISTS soak_orders;\nDROP TEMPORARY TABLE IF EXISTS soak_lines;\n"
+        "CREATE TEMPORARY TABLE soak_orders (ADISYONNO INT NOT NULL PRIMARY KEY, TUTAR DOUBLE);\n"
+        "CREATE TEMPORARY TABLE soak_lines (ADISYONNO INT NOT NULL, STOKADI VARCHAR(30) NOT NULL)");
+    relay = std::make_unique<Relay>(ztest::serverPort());
+    board->Connect.setPort(relay->port());
+    board->Connect.reopen();
+    ASSERT_EQ(showBoard(), zboard::StartupResult::Ready);
+  }
+  void TearDown() override {
+    board.reset();
+    relay.reset();
+  }
+
+  // Ali's 40 orders listed and held by the board, each marked for the default register.
+  void listFreshOrders() {
+    seedOrders();
+    listCourier("Ali");
+    ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
+    ASSERT_TRUE(board->BoardErrorText.isEmpty());
+    fake.errors.clear();
+    fake.informations.clear();
+  }
+
+  void confirmAndRun() {
+    fake.answer(1);
+    fake.answer(1);
+    board->Button2Click();
+  }
+
+  void expectBoardGivenBack() {
+    EXPECT_TRUE(board->enabled);
+    EXPECT_FALSE(fake.progressShown);
+    EXPECT_FALSE(board->Timer1.isActive());
+  }
+
+  // After a run that met a fault: the invariants hold, the operator was told what the database
+  // holds, and the board's next commands work.
+  void expectTruthToldAndBoardWorks() {
+    EXPECT_EQ(violations({board.get()}), QStringList());
+    expectBoardGivenBack();
+    const int bills = ztest::count("SELECT * FROM genhar");
+    if (bills == kOrders) {
+      EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+      EXPECT_EQ(fake.errors, QStringList());
+      EXPECT_EQ(board->NextGrid1.rowCount(), 0);  // reloaded: nothing left to close
+      board->Refresh();
+      EXPECT_EQ(fake.errors, QStringList());
+      return;
+    }
+    EXPECT_EQ(bills, 0);
+    EXPECT_EQ(fake.informations, QStringList());
+    ASSERT_EQ(fake.errors.size(), 1);
+    const QString &error = fake.errors.front();
+    EXPECT_TRUE(error.endsWith(kNotBooked)) << error.toStdString();
+    const QString serverText = error.left(error.size() - kNotBooked.size());
+    EXPECT_TRUE(serverText.size() > 1 && serverText.endsWith('.')) << error.toStdString();
+    EXPECT_EQ(orderNumbers(board->HeldOrderClause).size(), kOrders);
+
+    // The next command lists the same orders as the board's own, and they close once.
+    fake.errors.clear();
+    board->Refresh();
+    EXPECT_EQ(fake.errors, QStringList());
+    ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
+    ASSERT_TRUE(board->BoardErrorText.isEmpty());
+    confirmAndRun();
+    EXPECT_EQ(fake.errors, QStringList());
+    EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+    EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+    EXPECT_EQ(violations({board.get()}), QStringList());
+  }
+
+  std::unique_ptr<Relay> relay;
+};
+
+TEST_F(ClosingFaults, ACutAtAnyRequestOfARunIsToldAsWhatTheDatabaseHolds) {
+  // A run without a fault shows which request carries the COMMIT.
+  listFreshOrders();
+  std::vector<std::string> requests;
+  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+    requests.push_back(statementOf(bytes));
+    return Fault::None;
+  });
+  confirmAndRun();
+  relay->setFaultHook(nullptr);
+  ASSERT_EQ(fake.informations, QStringList({kSuccess}));
+  const auto commit = std::find(requests.begin(), requests.end(), "COMMIT");
+  ASSERT_NE(commit, requests.end());
+  const int lastRequest = int(commit - requests.begin()) + 1;
+
+  int booked = 0, notBooked = 0;
+  bool commitAnswerLost = false;
+  for (const Fault kind : {Fault::CutBeforeRequest, Fault::CutAfterRequest}) {
+    for (int k = 1; k <= lastRequest; ++k) {
+      SCOPED_TRACE(QString("%1 request %2 of %3")
+                       .arg(kind == Fault::CutBeforeRequest ? "cut before" : "answer lost of")
+                       .arg(k)
+                       .arg(lastRequest)
+                       .toStdString());
+      listFreshOrders();
+      const int faultsBefore = relay->faults();
+      std::string cut;
+      relay->setFaultHook([&, k, kind](std::int64_t n, const std::string &bytes) {
+        if (n != k) return Fault::None;
+        cut = statementOf(bytes);
+        return kind;
+      });
+      confirmAndRun();
+      relay->setFaultHook(nullptr);
+      ASSERT_EQ(relay->faults(), faultsBefore + 1) << "the fault did not land";
+      const bool wasBooked = ztest::count("SELECT * FROM genhar") == kOrders;
+      ++(wasBooked ? booked : notBooked);
+      if (cut == "COMMIT" && kind == Fault::CutAfterRequest) {
+        commitAnswerLost = true;
+        EXPECT_TRUE(wasBooked) << "the server ran the COMMIT";
+      }
+      expectTruthToldAndBoardWorks();
+    }
+  }
+  EXPECT_TRUE(commitAnswerLost);
+  EXPECT_GT(notBooked, lastRequest);
+  EXPECT_GT(booked, 1);  // the ping before the run, and the lost answer to COMMIT
+}
+
+TEST_F(ClosingFaults, WhenTheServerCannotBeAskedTheOperatorIsToldSo) {
+  listFreshOrders();
+  // The answer to COMMIT is lost, and so is every request after it: the check's log-ins too.
+  std::atomic<bool> committed{false};
+  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+    if (committed) return Fault::CutBeforeRequest;
+    if (statementOf(bytes) != "COMMIT") return Fault::None;
+    committed = true;
+    return Fault::CutAfterRequest;
+  });
+  confirmAndRun();
+  const int faults = relay->faults();
+  relay->setFaultHook(nullptr);
+
+  EXPECT_GE(faults, 2) << "the check did not meet the unreachable server";
+  EXPECT_EQ(fake.informations, QStringList());
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_TRUE(fake.errors.front().endsWith(kCannotTell)) << fake.errors.front().toStdString();
+  EXPECT_FALSE(fake.errors.front().startsWith(kCannotTell.mid(1)));
+  expectBoardGivenBack();
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+  EXPECT_EQ(violations({board.get()}), QStringList());
+
+  // The next command that reaches the server shows the truth through its reload.
+  board->Refresh();
+  EXPECT_EQ(fake.errors.size(), 1);
+  EXPECT_EQ(board->NextGrid1.rowCount(), 0);
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip"), 0);
+}
+
+// A stock line the server rejects: its box is shown after the run has ended, so the run's rows
+// are free for another terminal while the box waits for the operator.
+TEST_F(ClosingFaults, ARejectedLinesBoxWaitsWithoutHoldingTheRunsLocks) {
+  listFreshOrders();
+  ztest::exec(utf("CREATE TRIGGER zt_stok BEFORE INSERT ON stokhar FOR EACH ROW BEGIN "
+                  "IF NEW.STOKADI = 'Ürün 103-2' THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'Stok karti kilitli'; "
+                  "END IF; END"));
+  auto other = ztest::openConnection("other_terminal");
+  other->execute("SET SESSION innodb_lock_wait_timeout = 1");
+  QString atBox;
+  qint64 waited = -1;
+  fake.onError = [&] {
+    QElapsedTimer timer;
+    timer.start();
+    try {
+      // The bills of the orders before it, and the orders themselves.
+      other->execute("UPDATE genhar SET ADISYONNO = ADISYONNO WHERE ADISYONNO BETWEEN 101 AND 140");
+      other->execute("UPDATE mainsip SET lockdurum = lockdurum WHERE ADISYONNO BETWEEN 101 AND 140");
+      atBox = "free";
+    } catch (const zdb::DbError &e) {
+      atBox = e.text();
+    }
+    waited = timer.elapsed();
+  };
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList({"Stok karti kilitli."}));
+  EXPECT_EQ(atBox, "free");
+  EXPECT_LT(waited, 500);
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders - 1);
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar WHERE ADISYONNO = 103"), 0);
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip WHERE ADISYONNO = 103"), 1);
+  expectBoardGivenBack();
+}
+
+// A deadlock with another terminal: the server gives this run up, and the operator is told that
+// the orders changed elsewhere, not the server's English text.
+TEST_F(ClosingFaults, ADeadlockWithAnotherTerminalIsToldAsAChangeElsewhere) {
+  listFreshOrders();
+  std::latch holding(1);
+  std::atomic<bool> victimFree{false};
+  QString otherError;
+  // The other terminal: a long transaction (so the server gives up the board's, the lighter one)
+  // that holds the last order and, once the board waits for it, wants a line the board deleted.
+  QThread *other = QThread::create([&] {
+    auto c = ztest::openConnection("deadlock_other");
+    try {
+      c->execute("START TRANSACTION");
+      c->execute("INSERT INTO temp (ADISYONNO, STOKADI) SELECT 9000 + seq, 'x' FROM seq_1_to_3000");
+      c->execute("SELECT * FROM mainsip WHERE ADISYONNO = 140 FOR UPDATE");
+      holding.count_down();
+      for (int i = 0; i < 25; ++i) {  // either way round the waits close a cycle
+        QSqlQuery waiting(c->database());
+        if (waiting.exec("SELECT COUNT(*) FROM information_schema.INNODB_TRX WHERE trx_state = 'LOCK WAIT'") &&
+            waiting.next() && waiting.value(0).toInt() > 0)
+          break;
+        QThread::msleep(20);
+      }
+      c->execute("DELETE FROM temp WHERE ADISYONNO = 101");
+      victimFree = true;
+    } catch (const zdb::DbError &e) {
+      otherError = e.text();
+      holding.count_down();
+    }
+    try {
+      c->execute("ROLLBACK");
+    } catch (const zdb::DbError &) {
+    }
+  });
+  other->start();
+  holding.wait();
+
+  confirmAndRun();
+  other->wait();
+  delete other;
+
+  EXPECT_EQ(otherError, QString());
+  EXPECT_TRUE(victimFree);
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({kChangedElsewhere}));
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+  EXPECT_EQ(violations({board.get()}), QStringList());
+  expectBoardGivenBack();
+}
+
+// ------------------------------------------------------------------ two terminals at once
+
+// Records like the fake, with the program-wide DialogMessage set and read by one board at a time
+// at the end of a run: from giving the board back to the message that follows.
+class TerminalMessenger : public ztest::FakeMessenger {
+ public:
+  explicit TerminalMessenger(std::mutex &ending) : ending_(ending, std::defer_lock) {}
+  void closeProgress() override {
+    FakeMessenger::closeProgress();
+    if (!ending_.owns_lock()) ending_.lock();
+  }
+  void showInformation() override {
+    FakeMessenger::showInformation();
+    if (ending_.owns_lock()) ending_.unlock();
+  }
+  void showError(const QString &text) override {
+    FakeMessenger::showError(text);
+    if (ending_.owns_lock()) ending_.unlock();
+  }
+
+ private:
+  std::unique_lock<std::mutex> ending_;
+};
+
+class TwoTerminalsAtOnce : public ztest::DbTest {
+ protected:
+  void SetUp() override {
+    DbTest::SetUp();
+    ztest::seedRestaurant(4);
+    ztest::exec(
+        "DROP TEMPORARY TABLE IF EXISTS soak_orders;\nDROP TEMPORARY TABLE IF EXISTS soak_lines;\n"
+        "CREATE TEMPORARY TABLE soak_orders (ADISYONNO INT NOT NULL PRIMARY KEY, TUTAR DOUBLE);\n"
+        "CREATE TEMPORARY TABLE soak_lines (ADISYONNO INT NOT NULL, STOKADI VARCHAR(30) NOT NULL)");
+  }
+};
+
+TEST_F(TwoTerminalsAtOnce, OneClosesTheOrdersTheOtherIsToldTheyChangedElsewhere) {
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    seedOrders();
+    std::mutex ending;
+    std::latch firstListed(1), released(1), bothListed(2);
+    std::barrier start(2);
+    QStringList informations[2], errors[2];
+    QString held[2];
+    auto terminal = [&](int k) {
+      TerminalMessenger fake(ending);
+      zboard::Board board(fake, QString("terminal_%1").arg(k));
+      ztest::configure(board.Connect);
+      board.Connect.open();
+      board.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+      board.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 30)); });
+      board.ListBox1.items = QStringList({"Paket Servis"});
+      board.user.SignedInUserName = k == 0 ? "KASA1" : "KASA2";
+      board.user.SignedInUserNo = 7 + k;
+      // The second finds the orders free (the hold is advisory) and lists them too.
+      if (k == 1) released.wait();
+      if (board.FormShow() == zboard::StartupResult::Ready)
+        board.selectCourier(int(board.ListBox2.items.indexOf("Ali")));
+      if (k == 0) firstListed.count_down();
+      bothListed.arrive_and_wait();
+      // Both runs start together, once both operators have said "Evet" twice.
+      bool started = false;
+      fake.onProcessEvents = [&] {
+        if (!std::exchange(started, true)) start.arrive_and_wait();
+      };
+      fake.answer(1);
+      fake.answer(1);
+      if (board.NextGrid1.rowCount() == kOrders && board.BoardErrorText.isEmpty()) board.Button2Click();
+      if (!started) start.arrive_and_wait();
+      informations[k] = fake.informations;
+      errors[k] = fake.errors;
+      held[k] = board.HeldOrderClause;
+    };
+    QThread *first = QThread::create(terminal, 0);
+    QThread *second = QThread::create(terminal, 1);
+    first->start();
+    second->start();
+    firstListed.wait();
+    ztest::exec("UPDATE mainsip SET lockdurum = 0");
+    released.count_down();
+    first->wait();
+    second->wait();
+    delete first;
+    delete second;
+
+    EXPECT_EQ(errors[0], QStringList());
+    EXPECT_EQ(errors[1], QStringList());
+    const int winner = informations[0] == QStringList({kSuccess}) ? 0 : 1;
+    EXPECT_EQ(informations[winner], QStringList({kSuccess}));
+    EXPECT_EQ(informations[1 - winner], QStringList({kChangedElsewhere}));
+    EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+    EXPECT_EQ(ztest::scalar("SELECT COUNT(DISTINCT KAPATANISMI) FROM genhar").toInt(), 1);
+    EXPECT_EQ(violations({}), QStringList());
+  }
+}
+
+}  // namespace
