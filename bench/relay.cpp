@@ -111,10 +111,14 @@ Relay::~Relay() {
   ::close(listenFd_);
   acceptor_.join();
   cutAll();
-  std::lock_guard<std::mutex> lock(mutex_);
-  for (const std::shared_ptr<Link> &link : links_)
+  // Joined without the lock: a reader may still be waiting for it to ask the fault hook.
+  std::vector<std::shared_ptr<Link>> links;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    links.swap(links_);
+  }
+  for (const std::shared_ptr<Link> &link : links)
     for (std::thread &t : link->threads) t.join();
-  links_.clear();
 }
 
 std::uint32_t Relay::currentSession() { return hookSession; }
