@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QBarCategoryAxis>
+#include <QChartView>
 #include <set>
 
 #include "board/screen/courier_charts.h"
@@ -660,6 +662,33 @@ TEST_F(BoardScreen, ARunPaintsItsLastStateBeforeTheBoxAndTheRemainingOrdersAfter
     EXPECT_EQ(rgbAt(after, shownAt(3, r)), 0x00FF00u) << r;
     EXPECT_EQ(rgbAt(after, shownAt(1, r)), 0xFFFFFFu) << r;
   }
+}
+
+TEST_F(BoardScreen, AChartBehindAnotherPageShowsTheLatestListingWhenItComesUp) {
+  ztest::addOrder({.no = 101, .amount = 40});
+  ztest::addOrder({.no = 102, .courier = "Veli", .amount = 60});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  settle();
+  zboard::CourierCharts *pages = form->pageControl1();
+  int withBars = 0;
+  for (int i = 0; i < pages->count(); ++i) {
+    pages->setCurrentIndex(i);
+    settle();
+    // What the chart view draws, not what the chart holds.
+    auto *view = pages->chart(i)->findChild<QChartView *>();
+    ASSERT_TRUE(view) << i;
+    auto *axis = qobject_cast<QBarCategoryAxis *>(view->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_TRUE(axis) << i;
+    QStringList couriers = pages->chart(i)->couriers();
+    couriers.removeDuplicates();
+    EXPECT_EQ(axis->categories(), couriers) << i;
+    if (!couriers.isEmpty()) {
+      ++withBars;
+      EXPECT_EQ(view->chart()->series().size(), 1) << i;
+    }
+  }
+  EXPECT_GE(withBars, 3);  // the open-order pages
 }
 
 }  // namespace
