@@ -134,9 +134,8 @@ class Board : public QObject {
   void enabledChanged(bool enabled);
   void registerColumnsAdded();
   // A command runs from commandStarted to commandFinished, announced once for the outermost of
-  // nested commands. Screens may put off
-  // redrawing meanwhile, but must draw what they put off before a box opens (boxOpening), and
-  // may draw it whenever pending events are let run.
+  // nested commands. Screens may put off redrawing meanwhile, but must draw what they put off
+  // before a box opens (boxOpening), and may draw it whenever pending events are let run.
   void commandStarted();
   void commandFinished();
   void boxOpening();
