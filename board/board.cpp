@@ -54,7 +54,7 @@ Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject 
       QueryKisimBolum(Connect, QStringLiteral("QueryKisimBolum")),
       QueryGenhar(Connect, QStringLiteral("QueryGenhar")),
       QueryStokhar(Connect, QStringLiteral("QueryStokhar")),
-      messenger_(messenger),
+      messenger_(*this, messenger),
       clock_([] { return localNow(); }),
       hostName_([] { return localHostName(); }) {
   QueryTemp.setDeclaredColumns(zdb::tempDeclaredColumns());
@@ -79,7 +79,37 @@ void Board::FormCreate() {
   emit captionsChanged();
 }
 
+void Board::AnnouncingMessenger::showInformation() {
+  emit board_.boxOpening();
+  target_.showInformation();
+}
+
+void Board::AnnouncingMessenger::showQuestion() {
+  emit board_.boxOpening();
+  target_.showQuestion();
+}
+
+void Board::AnnouncingMessenger::showPlainMessage(const QString &text) {
+  emit board_.boxOpening();
+  target_.showPlainMessage(text);
+}
+
+void Board::AnnouncingMessenger::showError(const QString &text) {
+  emit board_.boxOpening();
+  target_.showError(text);
+}
+
 bool Board::runCommand(const std::function<void()> &command) {
+  // Commands run inside commands (a list tap refreshes); only the outermost is announced.
+  struct Scope {
+    Board &b;
+    explicit Scope(Board &board) : b(board) {
+      if (b.commandDepth_++ == 0) emit b.commandStarted();
+    }
+    ~Scope() {
+      if (--b.commandDepth_ == 0) emit b.commandFinished();
+    }
+  } scope(*this);
   try {
     // A server that went away since the last command (restart, killed session) is reached again
     // before this command starts; a transaction never spans commands, so nothing is lost by it.

@@ -45,6 +45,7 @@ class Board : public QObject {
   void setClock(Clock clock) { clock_ = std::move(clock); }
   void setHostName(HostName hostName) { hostName_ = std::move(hostName); }
   QDateTime now() const { return clock_(); }
+  // Every box opened through it announces itself first (boxOpening).
   zdlg::Messenger &messenger() { return messenger_; }
 
   // ---- database
@@ -123,20 +124,50 @@ class Board : public QObject {
   void noteFailure();
 
  signals:
+  // The grid may have changed in any way: shape, captions, widths, texts, colours.
   void gridChanged();
+  // Only texts and colours of rows first..last changed.
+  void gridRowsChanged(int first, int last);
   void listsChanged();
   void summaryChanged();
   void captionsChanged();
   void enabledChanged(bool enabled);
   void registerColumnsAdded();
+  // A command runs from commandStarted to commandFinished, announced once for the outermost of
+  // nested commands. Screens may put off redrawing meanwhile, but must draw what they put off
+  // before a box opens (boxOpening), and may draw it whenever pending events are let run.
+  void commandStarted();
+  void commandFinished();
+  void boxOpening();
 
  private:
+  // Hands every call on to the messenger given, announcing a box before it opens.
+  class AnnouncingMessenger : public zdlg::Messenger {
+   public:
+    AnnouncingMessenger(Board &board, zdlg::Messenger &target) : board_(board), target_(target) {}
+    void showInformation() override;
+    void showQuestion() override;
+    void setQuestionLabelColour(quint32 rgb) override { target_.setQuestionLabelColour(rgb); }
+    void showPlainMessage(const QString &text) override;
+    void showError(const QString &text) override;
+    void processEvents() override { target_.processEvents(); }
+    void setOrdersMaximum(int maximum) override { target_.setOrdersMaximum(maximum); }
+    void setLinesMaximum(int maximum) override { target_.setLinesMaximum(maximum); }
+    void showProgress() override { target_.showProgress(); }
+    void closeProgress() override { target_.closeProgress(); }
+
+   private:
+    Board &board_;
+    zdlg::Messenger &target_;
+  };
+
   void setEnabled(bool on);
   void runClosing();
   // Statement condition on the shown courier and section.
   QString courierSectionCondition() const;
 
-  zdlg::Messenger &messenger_;
+  AnnouncingMessenger messenger_;
+  int commandDepth_ = 0;
   bool connectionLost_ = false;
   Clock clock_;
   HostName hostName_;

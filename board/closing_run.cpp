@@ -391,7 +391,7 @@ void ClosingRun::paintGridRow(int row) {
   GridModel &grid = board_.NextGrid1;
   if (row < 0 || row >= grid.rowCount()) return;
   for (int c = 0; c < grid.columnCount(); ++c) grid.cell(c, row).colour = zcolour::BtnFace;
-  emit board_.gridChanged();
+  emit board_.gridRowsChanged(row, row);
 }
 
 void ClosingRun::composeOrder(Order &order) {

@@ -39,7 +39,7 @@ void Board::NextGrid1CellClick(int column, int row) {
     openOrderLines(ClickedOrderNo);
     if (validRow && column >= 3) {
       applyMarkRule(NextGrid1, column, row);
-      emit gridChanged();
+      emit gridRowsChanged(row, row);
     }
     RebuildRegisterSummary();
   });
@@ -48,7 +48,8 @@ void Board::NextGrid1CellClick(int column, int row) {
 void Board::HepsiniSecClick() {
   runCommand([&] {
     if (ClickedColumn < 3 || ClickedColumn >= NextGrid1.columnCount()) return;
-    for (int r = std::max(ClickedRow, 0); r < NextGrid1.rowCount(); ++r) {
+    const int first = std::max(ClickedRow, 0);
+    for (int r = first; r < NextGrid1.rowCount(); ++r) {
       // Column 3 toggles on a click; select all only ever marks, so an "Ok" there stays.
       if (ClickedColumn == 3 && NextGrid1.cell(3, r).text == kOk) {
         for (int c = 4; c < NextGrid1.columnCount(); ++c) NextGrid1.setCell(c, r, QString(), zcolour::White);
@@ -56,7 +57,7 @@ void Board::HepsiniSecClick() {
       }
       applyMarkRule(NextGrid1, ClickedColumn, r);
     }
-    emit gridChanged();
+    if (first < NextGrid1.rowCount()) emit gridRowsChanged(first, NextGrid1.rowCount() - 1);
     RebuildRegisterSummary();
   });
 }

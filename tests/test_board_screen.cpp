@@ -18,6 +18,9 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QBarCategoryAxis>
+#include <QChartView>
+#include <set>
 
 #include "board/screen/courier_charts.h"
 #include "board/screen/paket_islemleri.h"
@@ -80,6 +83,20 @@ class BoardScreen : public ztest::BoardTest {
   void tapCell(int column, int row) { click(grid()->viewport(), cellCentre(column, row)); }
   void tapListItem(QListWidget *list, int row) {
     click(list->viewport(), list->visualItemRect(list->item(row)).center());
+  }
+  // The window as it was last painted on the screen, not a fresh rendering of it.
+  QImage onScreen() const { return form->screen()->grabWindow(form->winId()).toImage(); }
+  // A point of a cell off its centred text, in window coordinates.
+  QPoint shownAt(int column, int row) const {
+    return grid()->viewport()->mapTo(form.get(), cellCentre(column, row) + QPoint(-15, -10));
+  }
+  // Rows the grid shows whole.
+  std::vector<int> wholeRowsShown() const {
+    std::vector<int> rows;
+    for (int r = 0; r < grid()->model()->rowCount(); ++r)
+      if (grid()->viewport()->rect().contains(grid()->visualRect(grid()->model()->index(r, 0))))
+        rows.push_back(r);
+    return rows;
   }
   template <typename T>
   T *child(const char *name) const {
@@ -518,6 +535,160 @@ TEST_F(BoardScreen, ChartPagesSitOnTheBoard) {
   }
   EXPECT_GE(lines, 2);
   EXPECT_EQ(pages->page(2)->size(), pages->chart(2)->size());  // the chart fills its page
+}
+
+
+// ------------------------------------------------------------ what the grid is told and shows
+
+using RowRanges = std::vector<std::pair<int, int>>;
+
+TEST_F(BoardScreen, TheViewIsToldOnlyTheRowsThatChangedAndTheHeaderOnlyWhenItDid) {
+  for (int no = 101; no <= 130; ++no) ztest::addOrder({.no = no, .lines = 1});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  settle();
+  ASSERT_EQ(grid()->model()->rowCount(), 30);
+  QObject spy;  // the connections end with the test
+  RowRanges rows;
+  std::vector<std::pair<int, int>> sections;
+  QObject::connect(grid()->model(), &QAbstractItemModel::dataChanged, &spy,
+                   [&](const QModelIndex &from, const QModelIndex &to) { rows.push_back({from.row(), to.row()}); });
+  QObject::connect(grid()->model(), &QAbstractItemModel::headerDataChanged, &spy,
+                   [&](Qt::Orientation, int first, int last) { sections.push_back({first, last}); });
+
+  tapCell(4, 2);
+  EXPECT_EQ(rows, RowRanges({{2, 2}}));
+  tapCell(4, 5);
+  rows.clear();
+  form->hepsiniSec()->trigger();
+  EXPECT_EQ(rows, RowRanges({{5, 29}}));
+  // GÜNCELLE empties and fills the grid again: told once, when the command is done.
+  rows.clear();
+  form->bitBtn1()->click();
+  EXPECT_EQ(rows, RowRanges({{0, 29}}));
+  EXPECT_TRUE(sections.empty());
+
+  // A caption that changes is told, and only its own.
+  board->NextGrid1.columns[4].caption = QStringLiteral("Havale");
+  emit board->gridChanged();
+  EXPECT_EQ(sections, (std::vector<std::pair<int, int>>{{4, 4}}));
+  EXPECT_EQ(grid()->model()->headerData(4, Qt::Horizontal).toString(), "Havale");
+}
+
+TEST_F(BoardScreen, TheScreenShowsEveryRowAfterSelectAllOnALongGrid) {
+  for (int no = 101; no <= 160; ++no) ztest::addOrder({.no = no, .lines = 1});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  settle();
+  ASSERT_EQ(grid()->model()->rowCount(), 60);
+  tapCell(4, 0);
+  form->hepsiniSec()->trigger();
+  grid()->clearSelection();  // the selected row is blended
+  grid()->setCurrentIndex(QModelIndex());
+  settle();
+
+  // Page by page, as painted: "Ok" on red for Kredi Kartı, Nakit emptied on button face.
+  const quint32 btnFace = zdlg::toQColor(zcolour::BtnFace).rgb() & 0xFFFFFFu;
+  std::set<int> seen;
+  QScrollBar *v = grid()->verticalScrollBar();
+  for (;;) {
+    const QImage shown = onScreen();
+    for (int r : wholeRowsShown()) {
+      EXPECT_EQ(rgbAt(shown, shownAt(4, r)), 0xFF0000u) << r;
+      EXPECT_EQ(rgbAt(shown, shownAt(3, r)), btnFace) << r;
+      seen.insert(r);
+    }
+    if (v->value() >= v->maximum()) break;
+    form->speedButtonAsagi()->click();
+    settle();
+  }
+  EXPECT_EQ(seen.size(), 60u);
+}
+
+TEST_F(BoardScreen, ARunPaintsItsLastStateBeforeTheBoxAndTheRemainingOrdersAfterIt) {
+  for (int no = 101; no <= 140; ++no) ztest::addOrder({.no = no, .lines = 2});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  for (int r = 30; r < 40; ++r) board->NextGrid1CellClick(3, r);  // ten orders stay open
+  grid()->scrollToBottom();  // the last rows the run walks are in view
+  settle();
+  ASSERT_EQ(board->Summary.Label7.caption, "30");
+
+  QObject spy;
+  RowRanges told;
+  QObject::connect(grid()->model(), &QAbstractItemModel::dataChanged, &spy,
+                   [&](const QModelIndex &from, const QModelIndex &to) { told.push_back({from.row(), to.row()}); });
+  const quint32 btnFace = zdlg::toQColor(zcolour::BtnFace).rgb() & 0xFFFFFFu;
+  RowRanges toldAtBox;
+  int shownAtBox = 0, greyAtBox = 0;
+  QElapsedTimer run;
+  qint64 runMs = 0;
+  fake.onInformation = [&] {
+    runMs = run.elapsed();
+    toldAtBox = told;
+    QCoreApplication::sendPostedEvents();  // paints what the view was told; no timer runs
+    const QImage shown = onScreen();
+    for (int r : wholeRowsShown()) {
+      ++shownAtBox;
+      if (rgbAt(shown, shownAt(1, r)) == btnFace && rgbAt(shown, shownAt(4, r)) == btnFace) ++greyAtBox;
+    }
+  };
+  fake.answer(1);
+  fake.answer(1);
+  run.start();
+  form->button2()->click();
+  ASSERT_EQ(fake.informations.size(), 1) << fake.errors.join("\n").toStdString();
+
+  // Before the box: every row walked was told, in the run's order, a burst at a time, and the
+  // rows in view are painted grey.
+  ASSERT_FALSE(toldAtBox.empty());
+  int next = 0;
+  for (const auto &[from, to] : toldAtBox) {
+    EXPECT_EQ(from, next);
+    next = to + 1;
+  }
+  EXPECT_EQ(next, 40);
+  EXPECT_LE(qint64(toldAtBox.size()), runMs / 30 + 2) << runMs << " ms";
+  EXPECT_GT(shownAtBox, 10);
+  EXPECT_EQ(greyAtBox, shownAtBox);
+
+  // After it: the ten orders left are listed again and painted as a fresh listing.
+  settle();
+  ASSERT_EQ(grid()->model()->rowCount(), 10);
+  const QImage after = onScreen();
+  const std::vector<int> rows = wholeRowsShown();
+  EXPECT_EQ(rows.size(), 10u);
+  for (int r : rows) {
+    EXPECT_EQ(rgbAt(after, shownAt(3, r)), 0x00FF00u) << r;
+    EXPECT_EQ(rgbAt(after, shownAt(1, r)), 0xFFFFFFu) << r;
+  }
+}
+
+TEST_F(BoardScreen, AChartBehindAnotherPageShowsTheLatestListingWhenItComesUp) {
+  ztest::addOrder({.no = 101, .amount = 40});
+  ztest::addOrder({.no = 102, .courier = "Veli", .amount = 60});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  settle();
+  zboard::CourierCharts *pages = form->pageControl1();
+  int withBars = 0;
+  for (int i = 0; i < pages->count(); ++i) {
+    pages->setCurrentIndex(i);
+    settle();
+    // What the chart view draws, not what the chart holds.
+    auto *view = pages->chart(i)->findChild<QChartView *>();
+    ASSERT_TRUE(view) << i;
+    auto *axis = qobject_cast<QBarCategoryAxis *>(view->chart()->axes(Qt::Horizontal).value(0));
+    ASSERT_TRUE(axis) << i;
+    QStringList couriers = pages->chart(i)->couriers();
+    couriers.removeDuplicates();
+    EXPECT_EQ(axis->categories(), couriers) << i;
+    if (!couriers.isEmpty()) {
+      ++withBars;
+      EXPECT_EQ(view->chart()->series().size(), 1) << i;
+    }
+  }
+  EXPECT_GE(withBars, 3);  // the open-order pages
 }
 
 }  // namespace

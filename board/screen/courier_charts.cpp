@@ -122,7 +122,7 @@ CourierChart::CourierChart(const QString &objectName, const QStringList &titleLi
 
   bindQuery(query_, this, [this] { queryChanged(); });
   if (query_.isOpen()) reload();
-  else rebuildSeries();
+  else seriesChanged();
 }
 
 CourierChart::~CourierChart() { unbindQuery(query_, this); }
@@ -177,7 +177,20 @@ void CourierChart::reload() {
       bars_.push_back(bar);
     }
   }
-  rebuildSeries();
+  seriesChanged();
+}
+
+void CourierChart::seriesChanged() {
+  if (isVisible()) {
+    rebuildSeries();
+  } else {
+    seriesStale_ = true;
+  }
+}
+
+void CourierChart::showEvent(QShowEvent *event) {
+  QWidget::showEvent(event);
+  ensureSeries();
 }
 
 std::vector<ChartLegendEntry> CourierChart::legendEntries() const {
@@ -191,6 +204,7 @@ std::vector<ChartLegendEntry> CourierChart::legendEntries() const {
 }
 
 void CourierChart::rebuildSeries() {
+  seriesStale_ = false;
   clearOverlay();
   chart_->removeAllSeries();
   auto *axisX = qobject_cast<QBarCategoryAxis *>(chart_->axes(Qt::Horizontal).value(0));
@@ -256,6 +270,7 @@ void CourierChart::clearOverlay() {
 }
 
 QStringList CourierChart::drawnMarks() const {
+  ensureSeries();
   QStringList marks;
   for (QGraphicsItem *item : overlay_)
     if (auto *text = dynamic_cast<QGraphicsSimpleTextItem *>(item)) marks << text->text();

@@ -69,9 +69,20 @@ class CourierChart : public QWidget {
                std::vector<ChartSeriesSetup> series, zdb::Query &query, QWidget *parent = nullptr);
   ~CourierChart() override;
 
-  QChart *chart() const { return chart_; }
-  QChartView *view() const { return view_; }
-  ChartLegend *legend() const { return legend_; }
+  // A chart out of sight (a page behind another) builds its series only when it comes into
+  // sight or is looked at: building them is most of what a listing costs the screens.
+  QChart *chart() const {
+    ensureSeries();
+    return chart_;
+  }
+  QChartView *view() const {
+    ensureSeries();
+    return view_;
+  }
+  ChartLegend *legend() const {
+    ensureSeries();
+    return legend_;
+  }
   QString title() const { return titleLines_.join(QLatin1Char('\n')); }
   const std::vector<ChartSeriesSetup> &seriesSetups() const { return setups_; }
 
@@ -84,15 +95,22 @@ class CourierChart : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent *event) override;
+  void showEvent(QShowEvent *event) override;
 
  private:
   void queryChanged();
   void reload();
+  // Builds the series now when the chart is in sight, else when it comes into sight.
+  void seriesChanged();
+  void ensureSeries() const {
+    if (seriesStale_) const_cast<CourierChart *>(this)->rebuildSeries();
+  }
   void rebuildSeries();
   void redrawOverlay();
   void clearOverlay();
 
   zdb::Query &query_;
+  bool seriesStale_ = false;
   QStringList titleLines_;
   std::vector<ChartSeriesSetup> setups_;
   QChart *chart_;

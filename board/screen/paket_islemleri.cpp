@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <utility>
 
 #include "board/screen/courier_charts.h"
 #include "board/screen/payment_grid.h"
@@ -240,13 +241,25 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   PageControl1 = new zboard::CourierCharts(board_.QueryGrafik, board_.QueryGrafikKapali, this);
   PageControl1->setGeometry(586, 304, 425, 427);
 
-  connect(&board_, &zboard::Board::gridChanged, this, &TForm1::renderGrid);
-  connect(&board_, &zboard::Board::registerColumnsAdded, this, &TForm1::renderGrid);
+  redrawTimer_ = new QTimer(this);
+  redrawTimer_->setSingleShot(true);
+  redrawTimer_->setInterval(kRedrawInterval);
+  connect(redrawTimer_, &QTimer::timeout, this, &TForm1::redrawPutOff);
+
+  connect(&board_, &zboard::Board::gridChanged, this, &TForm1::gridAnnounced);
+  connect(&board_, &zboard::Board::registerColumnsAdded, this, &TForm1::gridAnnounced);
+  connect(&board_, &zboard::Board::gridRowsChanged, this, &TForm1::gridRowsAnnounced);
   connect(&board_, &zboard::Board::listsChanged, this, &TForm1::renderLists);
   connect(&board_, &zboard::Board::captionsChanged, this, &TForm1::renderCaptions);
-  connect(&board_, &zboard::Board::summaryChanged, this, &TForm1::renderSummary);
+  connect(&board_, &zboard::Board::summaryChanged, this, &TForm1::summaryAnnounced);
   connect(&board_, &zboard::Board::enabledChanged, this, [this](bool on) { setEnabled(on); });
-  zboard::bindQuery(board_.QueryTemp, this, [this] { renderLines(); });
+  connect(&board_, &zboard::Board::commandStarted, this, [this] { inCommand_ = true; });
+  connect(&board_, &zboard::Board::commandFinished, this, [this] {
+    inCommand_ = false;
+    redrawPutOff();
+  });
+  connect(&board_, &zboard::Board::boxOpening, this, &TForm1::redrawPutOff);
+  zboard::bindQuery(board_.QueryTemp, this, [this] { linesAnnounced(); });
 
   renderAll();  // the board ran its creation (captions, BoardErrorText) when it was constructed
 }
@@ -358,6 +371,55 @@ void TForm1::renderAll() {
   renderSummary();
   renderLines();
   setEnabled(board_.enabled);
+}
+
+void TForm1::gridAnnounced() {
+  gridDue_ = true;
+  putOff();
+}
+
+void TForm1::gridRowsAnnounced(int first, int last) {
+  if (firstRowDue_ < 0) {
+    firstRowDue_ = first;
+    lastRowDue_ = last;
+  } else {
+    firstRowDue_ = std::min(firstRowDue_, first);
+    lastRowDue_ = std::max(lastRowDue_, last);
+  }
+  putOff();
+}
+
+void TForm1::summaryAnnounced() {
+  summaryDue_ = true;
+  putOff();
+}
+
+void TForm1::linesAnnounced() {
+  linesDue_ = true;
+  putOff();
+}
+
+void TForm1::putOff() {
+  if (!inCommand_) {
+    redrawPutOff();
+  } else if (!redrawTimer_->isActive()) {
+    // Its tick comes only when the command lets pending events run (a closing run does so after
+    // every order and line); a burst of changes until then is drawn once.
+    redrawTimer_->start();
+  }
+}
+
+void TForm1::redrawPutOff() {
+  redrawTimer_->stop();
+  if (gridDue_) {
+    renderGrid();
+  } else if (firstRowDue_ >= 0) {
+    NextGrid1->refreshRows(firstRowDue_, lastRowDue_);
+  }
+  gridDue_ = false;
+  firstRowDue_ = lastRowDue_ = -1;
+  if (std::exchange(linesDue_, false)) renderLines();
+  if (std::exchange(summaryDue_, false)) renderSummary();
 }
 
 void TForm1::renderGrid() { NextGrid1->refresh(); }

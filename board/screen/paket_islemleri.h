@@ -13,6 +13,7 @@ class QLabel;
 class QMenu;
 class QScrollArea;
 class QTableWidget;
+class QTimer;
 class QToolButton;
 
 namespace zboard {
@@ -114,6 +115,15 @@ class TForm1 : public QDialog {
   void NextGrid1CellClick(const QModelIndex &index);
 
   void renderAll();
+  // Grid, summary and lines grid follow the board when it announces a change, or, while one of
+  // its commands runs, in one go: when the command ends, before a box opens, and at most every
+  // kRedrawInterval while a long command lets pending events run.
+  void gridAnnounced();
+  void gridRowsAnnounced(int first, int last);
+  void summaryAnnounced();
+  void linesAnnounced();
+  void putOff();
+  void redrawPutOff();
   void renderGrid();
   void renderLists();
   void renderCaptions();
@@ -141,4 +151,13 @@ class TForm1 : public QDialog {
   WrappingButton *Button2;
   zboard::CourierCharts *PageControl1;
   std::vector<QLabel *> runtimeLabels_;
+
+  static constexpr int kRedrawInterval = 40;  // ms; fast enough for the eye
+  bool inCommand_ = false;
+  QTimer *redrawTimer_;
+  // What is put off until the next redraw.
+  bool gridDue_ = false;
+  int firstRowDue_ = -1, lastRowDue_ = -1;
+  bool summaryDue_ = false;
+  bool linesDue_ = false;
 };

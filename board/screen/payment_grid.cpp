@@ -37,7 +37,18 @@ Qt::Alignment alignmentOf(Align align) {
 // --------------------------------------------------------------------------- PaymentGridModel
 
 PaymentGridModel::PaymentGridModel(const GridModel &grid, QObject *parent)
-    : QAbstractTableModel(parent), grid_(grid), rows_(grid.rowCount()), columns_(grid.columnCount()) {}
+    : QAbstractTableModel(parent),
+      grid_(grid),
+      rows_(grid.rowCount()),
+      columns_(grid.columnCount()),
+      header_(headerStates()) {}
+
+std::vector<PaymentGridModel::HeaderState> PaymentGridModel::headerStates() const {
+  std::vector<HeaderState> states;
+  states.reserve(grid_.columns.size());
+  for (const GridColumn &c : grid_.columns) states.push_back({c.caption, c.headerColour, c.verticalHeader});
+  return states;
+}
 
 void PaymentGridModel::refresh() {
   const int rows = grid_.rowCount(), columns = grid_.columnCount();
@@ -45,6 +56,7 @@ void PaymentGridModel::refresh() {
     beginResetModel();
     rows_ = rows;
     columns_ = columns;
+    header_ = headerStates();
     endResetModel();
     return;
   }
@@ -58,7 +70,19 @@ void PaymentGridModel::refresh() {
     endInsertRows();
   }
   if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
-  if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+  const std::vector<HeaderState> header = headerStates();
+  for (int c = 0; c < columns_; ++c) {
+    if (header[size_t(c)] == header_[size_t(c)]) continue;
+    header_[size_t(c)] = header[size_t(c)];
+    emit headerDataChanged(Qt::Horizontal, c, c);
+  }
+}
+
+void PaymentGridModel::refreshRows(int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, rows_ - 1);
+  if (first > last || columns_ == 0) return;
+  emit dataChanged(index(first, 0), index(last, columns_ - 1));
 }
 
 int PaymentGridModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : rows_; }
@@ -223,8 +247,6 @@ void PaymentGrid::refresh() {
       appliedWidths_[size_t(c)] = w;
     }
   }
-  horizontalHeader()->viewport()->update();
-  viewport()->update();
 }
 
 void PaymentGrid::scrollHorizontallyBy(int pixels) {

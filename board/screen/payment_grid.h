@@ -9,9 +9,10 @@
 
 namespace zboard {
 
-// The headless payment grid as a Qt table model. It reads the grid in place; refresh() tells the
-// view what changed without resetting it, so the selection and the scroll positions survive a
-// change of marks or a reload.
+// The headless payment grid as a Qt table model. It reads the grid in place; refresh() and
+// refreshRows() tell the view what changed without resetting it, so the selection and the scroll
+// positions survive a change of marks or a reload. The header is announced only when a caption,
+// colour or orientation changed: it is 120 pixels high and costly to lay out and paint.
 class PaymentGridModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -19,7 +20,10 @@ class PaymentGridModel : public QAbstractTableModel {
   static constexpr int VerticalHeaderRole = Qt::UserRole + 1;
 
   explicit PaymentGridModel(const GridModel &grid, QObject *parent = nullptr);
+  // Anything may have changed.
   void refresh();
+  // Only texts and colours of rows first..last changed.
+  void refreshRows(int first, int last);
 
   int rowCount(const QModelIndex &parent = {}) const override;
   int columnCount(const QModelIndex &parent = {}) const override;
@@ -28,9 +32,18 @@ class PaymentGridModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex &index) const override;
 
  private:
+  struct HeaderState {
+    QString caption;
+    quint32 colour = 0;
+    bool vertical = false;
+    bool operator==(const HeaderState &) const = default;
+  };
+  std::vector<HeaderState> headerStates() const;
+
   const GridModel &grid_;
   int rows_ = 0;
   int columns_ = 0;
+  std::vector<HeaderState> header_;  // as the view was last told
 };
 
 // Header of the payment grid: the column header paints its own colour and writes the caption
@@ -67,6 +80,8 @@ class PaymentGrid : public QTableView {
   PaymentGridModel *gridModel() const { return model_; }
   // Follows the headless grid: shape, texts, colours, column widths.
   void refresh();
+  // Follows a change of texts and colours in rows first..last only.
+  void refreshRows(int first, int last) { model_->refreshRows(first, last); }
   // The grid's own scroll positions: pixels horizontally, rows vertically, kept in range.
   void scrollHorizontallyBy(int pixels);
   void scrollRowsBy(int rows);
