@@ -292,10 +292,11 @@ bool addOrders(AdminLink &link, std::mt19937 &random, int &nextOrder, int count,
 }
 
 // A line that arrives for an open order after boards may have listed it.
-// `order` 0 picks any open order.
+// `order` 0 picks any open order; a given order gets its line only while it is open (the caller
+// holds the turn, so no run commits in between). Lines never arrive for closed orders.
 bool addLateLine(AdminLink &link, std::mt19937 &random, int order = 0) {
   const std::optional<QStringList> open =
-      order ? std::optional<QStringList>(QStringList{QString::number(order)})
+      order ? link.rows(QString("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO = %1").arg(order))
             : link.rows("SELECT ADISYONNO FROM mainsip ORDER BY RAND() LIMIT 1");
   if (!open || open->isEmpty()) return false;
   const int no = open->front().toInt();
