@@ -16,7 +16,10 @@ class AnsweringMessenger : public zdlg::Messenger {
     informations << zdlg::DialogMessage;
     if (onInformation) onInformation();
   }
-  void showQuestion() override { zdlg::DialogAnswer = 1; }
+  void showQuestion() override {
+    zdlg::DialogAnswer = 1;
+    if (onQuestion) onQuestion();
+  }
   void setQuestionLabelColour(quint32) override {}
   void showPlainMessage(const QString &text) override { errors << text; }
   void showError(const QString &text) override { errors << text; }
@@ -34,12 +37,14 @@ class AnsweringMessenger : public zdlg::Messenger {
     errors.clear();
     processed = 0;
     onInformation = nullptr;
+    onQuestion = nullptr;
   }
 
   QStringList informations;
   QStringList errors;
   long processed = 0;
   std::function<void()> onInformation;
+  std::function<void()> onQuestion;  // after the answer is given
 };
 
 }  // namespace zbench

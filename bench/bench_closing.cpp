@@ -51,12 +51,6 @@ void check(bool ok, const QString &what) {
   if (!ok) fail(what);
 }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 // Wall time, this process's CPU time and, given its pid, the server's CPU time over one way.
 struct Timing {
   double wall = 0, client = 0, server = -1;  // seconds; server -1 when not known
@@ -98,14 +92,6 @@ class Stopwatch {
   QElapsedTimer timer_;
   double client_ = 0, server_ = -1;
 };
-
-void configure(zdb::Connection &c) {
-  c.setHostName(server().host);
-  c.setPort(server().port);
-  c.setUserName(QStringLiteral("root"));
-  c.setPassword(QStringLiteral("73507350"));
-  c.setDatabaseName(QStringLiteral("zerdapos"));
-}
 
 QString orderList(int orders) {
   QStringList numbers;

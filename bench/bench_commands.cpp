@@ -70,12 +70,6 @@ Options parse(const QStringList &args) {
   return o;
 }
 
-double median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 int run(const Options &o) {
   seedRestaurant();
   Relay relay(server().port);

@@ -40,6 +40,7 @@
 #include "dialogs/screen/form_yes_no.h"
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
+#include "answering_messenger.h"
 #include "restaurant_seed.h"
 
 namespace zbench {
@@ -52,13 +53,6 @@ namespace {
 
 void check(bool ok, const QString &what) {
   if (!ok) fail(what);
-}
-
-double median(std::vector<double> v) {
-  if (v.empty()) return 0;
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 double seconds(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e9; }
@@ -76,14 +70,6 @@ long statusKilobytes(const char *key) {
     status.ignore(1 << 12, '\n');
   }
   return -1;
-}
-
-void configure(zdb::Connection &c) {
-  c.setHostName(server().host);
-  c.setPort(server().port);
-  c.setUserName(QStringLiteral("root"));
-  c.setPassword(QStringLiteral("73507350"));
-  c.setDatabaseName(QStringLiteral("zerdapos"));
 }
 
 // Lets events run for `ms` milliseconds: the operator's hand between two taps. Waits for them
@@ -119,7 +105,7 @@ class PaintCounter : public QObject {
   }
 };
 
-// From the second "Evet" to the success box; both messengers below keep one.
+// From the second "Evet" to the success box; each way keeps one.
 struct RunWatch {
   QElapsedTimer timer;
   int questions = 0;
@@ -136,33 +122,6 @@ struct RunWatch {
   }
 };
 
-// The headless board's operator: every question "Evet", every box closed at once.
-class HeadlessMessenger : public zdlg::Messenger {
- public:
-  void showInformation() override {
-    informations << zdlg::DialogMessage;
-    watch.reached();
-  }
-  void showQuestion() override {
-    zdlg::DialogAnswer = 1;
-    watch.answered();
-  }
-  void setQuestionLabelColour(quint32) override {}
-  void showPlainMessage(const QString &text) override { errors << text; }
-  void showError(const QString &text) override { errors << text; }
-  void processEvents() override {
-    ++processed;
-    QCoreApplication::processEvents();
-  }
-  void setOrdersMaximum(int) override {}
-  void setLinesMaximum(int) override {}
-  void showProgress() override {}
-  void closeProgress() override {}
-
-  QStringList informations, errors;
-  long processed = 0;
-  RunWatch watch;
-};
 
 // The real boxes and progress window, answered by a script: "Evet" to every question once the
 // box runs, "Tamam" once the information box has painted. Error boxes are only recorded: the
@@ -251,13 +210,18 @@ void checkClosed(zboard::Board &board, const QStringList &errors, const QStringL
 class HeadlessWay {
  public:
   HeadlessWay() : board_(messenger_, QStringLiteral("bench_headless")) {
+    messenger_.onQuestion = [this] { watch_.answered(); };
+    messenger_.onInformation = [this] { watch_.reached(); };
     prepareBoard(board_);
     check(board_.FormShow() == zboard::StartupResult::Ready, QStringLiteral("headless: start-up failed"));
   }
 
   void measure(int orders, int lines, Figures &f) {
     seedOrders(orders, lines);
-    messenger_ = HeadlessMessenger();
+    messenger_.informations.clear();
+    messenger_.errors.clear();
+    messenger_.processed = 0;
+    watch_.reset();
     const int courier = int(board_.ListBox2.items.indexOf(kCourier));
     check(courier >= 0, QStringLiteral("headless: courier not listed"));
     QElapsedTimer t;
@@ -281,13 +245,14 @@ class HeadlessWay {
           QStringLiteral("headless: Tümünü Seç did not mark every row"));
 
     board_.Button2Click();
-    check(messenger_.watch.seconds.has_value(), QStringLiteral("headless: the run did not reach its success box"));
-    f.closing.push_back(*messenger_.watch.seconds);
+    check(watch_.seconds.has_value(), QStringLiteral("headless: the run did not reach its success box"));
+    f.closing.push_back(*watch_.seconds);
     checkClosed(board_, messenger_.errors, messenger_.informations, messenger_.processed, orders, lines, "headless");
   }
 
  private:
-  HeadlessMessenger messenger_;
+  AnsweringMessenger messenger_;  // every question "Evet", every box closed at once
+  RunWatch watch_;
   zboard::Board board_;
 };
 

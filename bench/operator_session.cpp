@@ -58,11 +58,8 @@ std::vector<CommandCost> runOperatorSession(Relay &relay, const SessionShape &sh
   try {
     zboard::Board board(messenger, QStringLiteral("session_board"));
     board.setHostName([] { return std::optional<QString>(kTerminal.toLower()); });
-    board.Connect.setHostName(QStringLiteral("127.0.0.1"));
+    configure(board.Connect);
     board.Connect.setPort(relay.port());
-    board.Connect.setUserName(QStringLiteral("root"));
-    board.Connect.setPassword(QStringLiteral("73507350"));
-    board.Connect.setDatabaseName(QStringLiteral("zerdapos"));
     Meter meter(relay);
 
     meter.start();

@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "db/connection.h"
 #include "db/quoting.h"
 
 namespace zbench {
@@ -62,6 +63,14 @@ QVariant money(double v) { return QVariant(std::round(v * 100.0) / 100.0); }
 ServerAddress &server() {
   static ServerAddress address;
   return address;
+}
+
+void configure(zdb::Connection &c) {
+  c.setHostName(server().host);
+  c.setPort(server().port);
+  c.setUserName(QStringLiteral("root"));
+  c.setPassword(QStringLiteral("73507350"));
+  c.setDatabaseName(QStringLiteral("zerdapos"));
 }
 
 QSqlDatabase admin() {

@@ -3,10 +3,15 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <algorithm>
 #include <vector>
 
 // A restaurant with one busy courier, put straight into the server through an administration
 // connection of the benchmark's own (never the board's).
+namespace zdb {
+class Connection;
+}
+
 namespace zbench {
 
 // Where the private server listens; set once from the command line.
@@ -17,8 +22,20 @@ struct ServerAddress {
 };
 ServerAddress &server();
 
+// Points a program connection at the private server (root, schema zerdapos), as the program's
+// own settings would.
+void configure(zdb::Connection &connection);
+
 // The benchmark's administration connection (opened on first use).
 QSqlDatabase admin();
+// The median of some timings (0 for none).
+inline double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
 // Runs one statement on the administration connection; a failure ends the program.
 void execOrDie(const QString &statement);
 QVariant scalarOrDie(const QString &statement);
