@@ -47,11 +47,18 @@ StartupResult Board::FormShow() {
                               QStringLiteral("\""),
                           true);
     }
+    // The settings and, on the first showing, the registers and couriers: asked again after the
+    // settings column is added, what was read before the change is not used.
+    int setup4Rows = -1, registerRows = -1, courierRows = -1, orderRows = -1;
+    auto addSettingsReads = [&](zdb::Batch &batch) {
+      setup4Rows = batch.add(setup4, true);
+      if (!firstShowing) return;
+      registerRows = batch.add(registers, true);
+      courierRows = batch.add(couriers, true);
+      orderRows = batch.add(courierOrder, true);
+    };
     const int setupRows = reads.add(setup, true);
-    int setup4Rows = reads.add(setup4, true);
-    int registerRows = firstShowing ? reads.add(registers, true) : -1;
-    int courierRows = firstShowing ? reads.add(couriers, true) : -1;
-    int orderRows = firstShowing ? reads.add(courierOrder, true) : -1;
+    addSettingsReads(reads);
     reads.send(zdb::Batch::OnFailure::Keep);
 
     if (station >= 0) {
@@ -89,12 +96,8 @@ StartupResult Board::FormShow() {
       const QString alter = QStringLiteral(
           "ALTER TABLE `zerdapos`.`setup4` ADD COLUMN `KURYE_TAKIP_SISTEMI` TINYINT(3) UNSIGNED DEFAULT 0 "
           "AFTER `KURYE_ADET_TUTAR`");
-      // The reads after it are asked again: what was read before the change is not used.
       const int altered = repaired.add(alter);
-      setup4Rows = repaired.add(setup4, true);
-      registerRows = firstShowing ? repaired.add(registers, true) : -1;
-      courierRows = firstShowing ? repaired.add(couriers, true) : -1;
-      orderRows = firstShowing ? repaired.add(courierOrder, true) : -1;
+      addSettingsReads(repaired);
       repaired.send(zdb::Batch::OnFailure::Keep);
       repaired.expectRan(altered);
       QuerySetup4.noteExecuted(alter, repaired.rowsAffected(altered));
