@@ -82,4 +82,16 @@ QStringList BoardTest::takeStatements() {
   return out;
 }
 
+void BoardTest::confirmAndRun() {
+  fake.answer(1);
+  fake.answer(1);
+  board->Button2Click();
+}
+
+void BoardTest::expectBoardGivenBack() {
+  EXPECT_TRUE(board->enabled);
+  EXPECT_FALSE(fake.progressShown);
+  EXPECT_FALSE(board->Timer1.isActive());
+}
+
 }  // namespace ztest

@@ -43,6 +43,10 @@ class BoardTest : public DbTest {
   void listCourier(const QString &courier);
   // Statements sent since the last call.
   QStringList takeStatements();
+  // The collect button with "Evet" to both questions.
+  void confirmAndRun();
+  // Whatever a closing run's end: the board takes input again, no progress window, Timer1 stopped.
+  void expectBoardGivenBack();
 
   FakeMessenger fake;
   std::unique_ptr<zboard::Board> board;

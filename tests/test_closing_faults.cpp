@@ -110,18 +110,6 @@ class ClosingFaults : public ztest::BoardTest {
     fake.informations.clear();
   }
 
-  void confirmAndRun() {
-    fake.answer(1);
-    fake.answer(1);
-    board->Button2Click();
-  }
-
-  void expectBoardGivenBack() {
-    EXPECT_TRUE(board->enabled);
-    EXPECT_FALSE(fake.progressShown);
-    EXPECT_FALSE(board->Timer1.isActive());
-  }
-
   // After a run that met a fault: the invariants hold, the operator was told what the database
   // holds, and the board's next commands work.
   void expectTruthToldAndBoardWorks() {

@@ -48,18 +48,6 @@ class ClosingRun : public ztest::BoardTest {
     takeStatements();
   }
 
-  void confirmAndRun() {
-    fake.answer(1);
-    fake.answer(1);
-    board->Button2Click();
-  }
-
-  void expectBoardGivenBack() {
-    EXPECT_TRUE(board->enabled);
-    EXPECT_FALSE(fake.progressShown);
-    EXPECT_FALSE(board->Timer1.isActive());
-  }
-
   static int lock(int order) {
     return ztest::scalar(QString("SELECT lockdurum FROM mainsip WHERE adisyonno = %1").arg(order)).toInt();
   }
