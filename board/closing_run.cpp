@@ -221,10 +221,11 @@ ClosingRun::Truth ClosingRun::findOutWhatWasBooked() {
       return Truth::CannotTell;
     }
   }
-  std::vector<qint64> ids;
-  for (const auto &[id, orderNo] : bills_) ids.push_back(id);
-  std::vector<qint64> orders;
-  for (const auto &[id, orderNo] : bills_) orders.push_back(orderNo);
+  std::vector<qint64> ids, orders;
+  for (const auto &[id, orderNo] : bills_) {
+    ids.push_back(id);
+    orders.push_back(orderNo);
+  }
   if (ids.empty()) {
     // Without a bill that the server confirmed, the run never came to its COMMIT.
     return Truth::NotBooked;
