@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Installs, once, every Debian package that the build, the tests, the demo and the package need.
+# `deps.sh windows` adds what the Windows program needs (cross-compiler, NSIS, Wine).
 # Idempotent: packages already installed are skipped; a package that cannot be had fails the script.
 set -euo pipefail
 
@@ -14,6 +15,15 @@ PACKAGES=(
   util-linux iproute2
   dpkg-dev file lintian desktop-file-utils libxml2-utils
 )
+if [ "${1:-}" = windows ]; then
+  # Cross-compiler and runtime, the installer maker, Wine with its fonts (Tahoma), the tools that
+  # unpack and pack Debian's sources and the program's folder, and the Turkish icon maker.
+  PACKAGES+=(
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
+    nsis wine wine64 fonts-wine
+    dpkg-dev xz-utils zip unzip ninja-build
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
