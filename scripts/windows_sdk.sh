@@ -150,7 +150,7 @@ cmake -S "$qt_src" -B "$work/qtbase" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$sdk/mingw
   -DCMAKE_INSTALL_PREFIX="$sdk" "${QT_OPTIONS[@]}" \
   -DMySQL_INCLUDE_DIR="$sdk/include/mariadb" -DMySQL_LIBRARY="$sdk/lib/mariadb/liblibmariadb.dll.a" \
   >> "$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
-grep -q 'MySQL \.* yes' "$work/qtbase/config.summary" \
+grep -qiE 'mysql \.+ yes' "$work/qtbase/config.summary" \
   || { say "Qt would be built without its MySQL plugin"; grep -i mysql "$work/qtbase/config.summary" >&2; exit 1; }
 say "building Qt (about 930 steps)"
 cmake --build "$work/qtbase" -j"$jobs" 2>&1 | progress qtbase
