@@ -17,11 +17,11 @@ PACKAGES=(
 )
 if [ "${1:-}" = windows ]; then
   # Cross-compiler and runtime, the installer maker, Wine with its fonts (Tahoma), the tools that
-  # unpack and pack Debian's sources and the program's folder, and the Turkish icon maker.
+  # unpack and pack Debian's sources and the program's folder, and the SVG renderer for the icon.
   PACKAGES+=(
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
     nsis wine wine64 fonts-wine
-    dpkg-dev xz-utils zip unzip ninja-build
+    dpkg-dev xz-utils zip unzip ninja-build librsvg2-bin
   )
 fi
 

@@ -152,7 +152,7 @@ cmake -S "$qt_src" -B "$work/qtbase" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$sdk/mingw
   >> "$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
 grep -qiE 'mysql \.+ yes' "$work/qtbase/config.summary" \
   || { say "Qt would be built without its MySQL plugin"; grep -i mysql "$work/qtbase/config.summary" >&2; exit 1; }
-say "building Qt (about 930 steps)"
+say "building Qt (about a thousand steps)"
 cmake --build "$work/qtbase" -j"$jobs" 2>&1 | progress qtbase
 [ "${PIPESTATUS[0]}" -eq 0 ] || { grep -B2 -A20 'FAILED' "$log" | head -n 60; exit 1; }
 cmake --install "$work/qtbase" >> "$log" 2>&1
