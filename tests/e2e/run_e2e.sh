@@ -59,17 +59,10 @@ password=1234
 courier=Hasan
 section='Paket Servis'
 
-log() {
-  local tenths=$(( ($(date +%s%N) - started) / 100000000 ))
-  printf '[e2e %4d.%ds] %s\n' $(( tenths / 10 )) $(( tenths % 10 )) "$*"
-}
-
 prog_pid=""
 xvfb_pid=""
-shot() { # name: a screenshot of the whole screen
-  [ -n "${DISPLAY:-}" ] || return 0
-  import -window root "$out/$1.png" 2> /dev/null || true
-}
+# shellcheck source=screen_driver.sh
+. "$here/screen_driver.sh"
 die() {
   log "FAILED: $*"
   shot "failure"
@@ -90,41 +83,6 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
-
-sql() {
-  mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot -p73507350 \
-    -N -B zerdapos -e "$1"
-}
-sql_is() { [ "$(sql "$1")" = "$2" ]; }  # query, expected single value
-
-# Polls a condition (a shell command) until it holds; dies with the description after the timeout.
-wait_until() { # seconds description command...
-  local limit=$1 what=$2; shift 2
-  local end=$(( $(date +%s) + limit ))
-  until "$@"; do
-    if [ -n "$prog_pid" ] && ! kill -0 "$prog_pid" 2> /dev/null; then
-      die "the program ended while waiting for $what"
-    fi
-    [ "$(date +%s)" -lt "$end" ] || die "waited ${limit}s for $what, in vain"
-    sleep 0.2
-  done
-}
-visible_window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1; }
-window_shown() { [ -n "$(visible_window "$1")" ]; }
-window_gone() { [ -z "$(visible_window "$1")" ]; }
-# Waits for a top-level window by its caption and sets WID, WX, WY, WW, WH.
-wait_window() { # caption [seconds]
-  wait_until "${2:-30}" "the window \"$1\" to appear" window_shown "$1"
-  WID=$(visible_window "$1")
-  local X Y WIDTH HEIGHT SCREEN WINDOW
-  eval "$(xdotool getwindowgeometry --shell "$WID")"
-  WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
-  sleep 0.4  # let it paint
-}
-# (No --sync: it waits for pointer motion, which never comes when the pointer is already there.)
-click() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; sleep 0.35; }
-pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2> /dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1; }
-pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
 
 start_program() { # log name
   ( cd "$out" && exec env QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 XDG_RUNTIME_DIR="$out/xdg" \
@@ -169,10 +127,7 @@ printf '127.0.0.1\n' > /opt/zerdapos/Kuryeset.ini
 
 # ---------------------------------------------------------------- what the run is expected to do
 
-# The courier list as the board builds it: couriers with open orders, most first, then the others.
-mapfile -t couriers < <(sql "SELECT Sevkyapanismi FROM mainsip WHERE Sevkyapanismi <> '' GROUP BY Sevkyapanismi ORDER BY COUNT(*) DESC;
-  SELECT Username FROM \`user\` u WHERE Sevkiyatci = 1 AND Isten_Ayrildi = 0
-     AND NOT EXISTS (SELECT 1 FROM mainsip m WHERE m.Sevkyapanismi = u.Username) ORDER BY USERNO")
+mapfile -t couriers < <(courier_list)
 courier_index=-1
 for i in "${!couriers[@]}"; do [ "${couriers[$i]}" = "$courier" ] && courier_index=$i; done
 [ "$courier_index" -ge 1 ] && [ "$courier_index" -le 6 ] \
@@ -197,15 +152,7 @@ window_gone "Bilgilendirme" || die "start-up showed a message instead of waiting
 shot keypad
 log "keypad up at $KX,$KY"
 
-# Keypad buttons (73 x 68) sit in Panel1 at 1,1; digit positions left, top within the panel.
-#          digit:  0   1   2    3   4   5    6   7   8    9
-key_left=(        76   1  76  152   1  76  152   1  76  152)
-key_top=(        281  71  71   71 141 141  141 211 211  211)
-for (( i = 0; i < ${#password}; i++ )); do
-  d=${password:$i:1}
-  click $(( KX + 1 + key_left[$d] + 36 )) $(( KY + 1 + key_top[$d] + 34 ))
-done
-click $(( KX + 1 + 228 + 36 )) $(( KY + 1 + 141 + 103 ))   # OK, three rows high
+type_password "$password"
 log "password typed on the keypad, OK pressed"
 
 wait_window "Tahsilmatik" 30
@@ -217,8 +164,7 @@ wait_until 20 "the board start-up" sql_is "SELECT COUNT(*) FROM information_sche
 sleep 1
 log "board up at $BX,$BY (${WW}x${WH})"
 
-# ListBox2 at 776,135, rows 16 pixels high.
-click $(( BX + 776 + 60 )) $(( BY + 135 + 2 + 16 * courier_index + 8 ))
+click_courier "$courier_index"
 today_rows=$(sql "SELECT COUNT(*) FROM mainsip WHERE AdisyonYazdimi = 1 AND SevkYapanIsmi = '$courier' AND Kisim = '$section' AND Tarih = CURDATE()")
 wait_until 20 "the listing of $courier's orders (holds in mainsip)" sql_is \
   "SELECT COUNT(*) FROM mainsip WHERE SevkYapanIsmi = '$courier' AND Kisim = '$section' AND lockdurum = 1" "$today_rows"
@@ -237,15 +183,6 @@ sql "DROP DATABASE IF EXISTS e2e; CREATE DATABASE e2e;
     (SELECT MAX(GENHARNO) FROM zerdapos.genhar) AS last_bill;
   CREATE TABLE e2e.others AS SELECT ADISYONNO, lockdurum FROM zerdapos.mainsip WHERE ADISYONNO NOT IN ($(IFS=,; echo "${rows[*]}"));"
 
-# NextGrid1 at 0,0: frame, 12-pixel row indicator, columns 46, 111, 50 then 40 per register;
-# a 120-pixel header, rows 30 pixels high.
-frame=1
-col_left() { local c=$1 x=$(( frame + 12 )) w=(46 111 50); for (( k = 0; k < c; k++ )); do
-  if [ "$k" -lt 3 ]; then x=$(( x + w[k] )); else x=$(( x + 40 )); fi; done; echo "$x"; }
-row_top() { echo $(( frame + 120 + 30 * $1 )); }
-cell_x() { echo $(( BX + $(col_left "$1") + 20 )); }
-cell_y() { echo $(( BY + $(row_top "$1") + 15 )); }
-
 lime='#00FF00'
 pixel_is $(( BX + $(col_left 3) + 4 )) $(( BY + $(row_top 0) + 4 )) "$lime" \
   || die "row 0 of the grid does not show its lime \"Ok\" mark where the layout puts column 3"
@@ -255,18 +192,16 @@ row2_unmarked() { ! pixel_is $(( BX + $(col_left 3) + 4 )) $(( BY + $(row_top 2)
 wait_until 5 "row 2 to lose its lime \"Ok\" mark after the tap" row2_unmarked
 log "order $unmarked unmarked, order $moved moved to the second register"
 
-click $(( BX + 586 + 212 )) $(( BY + 263 + 19 ))   # Button2, the collect button
+click_collect
 wait_window "Mesaj Kutusu" 20
 YX=$WX; YY=$WY
-# The question label (inside ScrollBox1 at 3,3, 477 x 143) is rose for the first question and red
-# for the second.
-wait_until 10 "the first question (rose label)" pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) '#FF0080'
+wait_until 10 "the first question (rose label)" question_is '#FF0080'
 shot yesno
-click $(( YX + 24 + 72 )) $(( YY + 152 + 32 ))   # Evet
+click_evet
 log "first question answered Evet"
-wait_until 10 "the second question (red label)" pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) '#FF0000'
+wait_until 10 "the second question (red label)" question_is '#FF0000'
 shot yesno-second
-click $(( YX + 24 + 72 )) $(( YY + 152 + 32 ))   # Evet
+click_evet
 log "both questions answered Evet"
 
 wait_window "Bilgilendirme" 60
@@ -332,7 +267,7 @@ log "database while the success box is up:"
 check_closed_tables
 check "order $unmarked is released (lockdurum 0)" "SELECT lockdurum = 0 FROM mainsip WHERE ADISYONNO = $unmarked"
 
-click $(( IX + 168 + 72 )) $(( IY + 144 + 32 ))   # Tamam
+click_tamam
 wait_until 10 "the success box to close" window_gone "Bilgilendirme"
 # The board lists what remains for the courier and holds it again.
 wait_until 20 "the board to hold order $unmarked again" \
@@ -341,14 +276,14 @@ sleep 0.5
 shot board-after
 log "board reloaded with order $unmarked"
 
-click $(( BX + 922 + 44 )) $(( BY + 67 + 14 ))   # TERK on the board
+click_board_terk
 wait_until 20 "the board to close" window_gone "Tahsilmatik"
 log "database after leaving the board:"
 check "order $unmarked is released (lockdurum 0)" "SELECT lockdurum = 0 FROM mainsip WHERE ADISYONNO = $unmarked"
 check_closed_tables
 
 wait_until 10 "the keypad to come back" window_shown "Yetki Kontrol"
-click $(( KX + 1 + 1 + 36 )) $(( KY + 1 + 1 + 34 ))   # TERK on the keypad
+click_keypad_terk
 wait_program_end 15
 log "run 1: program ended through TERK"
 [ "$failures" = 0 ] || die "$failures database check(s) failed"
@@ -362,7 +297,8 @@ start_program run2
 wait_window "Bilgilendirme" 60
 window_gone "Tahsilmatik" || die "the plain message came before the information box"
 shot unreachable-information
-click $(( WX + 168 + 72 )) $(( WY + 144 + 32 ))   # Tamam
+IX=$WX; IY=$WY
+click_tamam
 wait_window "Tahsilmatik" 20   # the plain message box carries the application's name
 window_gone "Bilgilendirme" || die "the information box is still up"
 shot unreachable-plain

@@ -1,0 +1,104 @@
+# Drives the program's screens the way an operator does: real pointer events at the widget
+# positions of the screens' fixed layout, windows found by their captions, pixels read from the
+# screen. Sourced by the end-to-end runs (tests/e2e/run_e2e.sh on Debian, tests/windows/run_wine.sh
+# under Wine); they set `out`, `started` and `prog_pid` and define `die`.
+#
+# CLIENT_RECT, when set, is a command that prints "x y width height" of the client area of the
+# window with the caption it is given: Wine draws the frames itself, so there the X window is
+# larger than what the program lays out.
+
+log() {
+  local tenths=$(( ($(date +%s%N) - started) / 100000000 ))
+  printf '[%s %4d.%ds] %s\n' "${LOG_TAG:-e2e}" $(( tenths / 10 )) $(( tenths % 10 )) "$*"
+}
+
+shot() { # name: a screenshot of the whole screen
+  [ -n "${DISPLAY:-}" ] || return 0
+  import -window root "$out/$1.png" 2> /dev/null || true
+}
+
+sql() {
+  mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot -p73507350 \
+    -N -B zerdapos -e "$1"
+}
+sql_is() { [ "$(sql "$1")" = "$2" ]; }  # query, expected single value
+
+# Polls a condition (a shell command) until it holds; dies with the description after the timeout.
+wait_until() { # seconds description command...
+  local limit=$1 what=$2; shift 2
+  local end=$(( $(date +%s) + limit ))
+  until "$@"; do
+    if [ -n "$prog_pid" ] && ! kill -0 "$prog_pid" 2> /dev/null; then
+      die "the program ended while waiting for $what"
+    fi
+    [ "$(date +%s)" -lt "$end" ] || die "waited ${limit}s for $what, in vain"
+    sleep 0.2
+  done
+}
+visible_window() { xdotool search --onlyvisible --name "^$1\$" 2> /dev/null | head -n 1; }
+window_shown() { [ -n "$(visible_window "$1")" ]; }
+window_gone() { [ -z "$(visible_window "$1")" ]; }
+# Waits for a top-level window by its caption and sets WID and the client area WX, WY, WW, WH.
+wait_window() { # caption [seconds]
+  wait_until "${2:-30}" "the window \"$1\" to appear" window_shown "$1"
+  WID=$(visible_window "$1")
+  if [ -n "${CLIENT_RECT:-}" ]; then
+    local rect
+    rect=$($CLIENT_RECT "$1" | tr -d '\r')
+    [ -n "$rect" ] || die "no client area for the window \"$1\""
+    read -r WX WY WW WH <<< "$rect"
+  else
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$WID")"
+    WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
+  fi
+  sleep 0.4  # let it paint
+}
+# (No --sync: it waits for pointer motion, which never comes when the pointer is already there.)
+click() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; sleep 0.35; }
+pixel() { import -window root -crop "1x1+$1+$2" -depth 8 txt:- 2> /dev/null | grep -o '#[0-9A-F]\{6\}' | head -n 1; }
+pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
+
+# ------------------------------------------------------------------------------ the screens' layout
+
+# Keypad buttons (73 x 68) sit in Panel1 at 1,1; digit positions left, top within the panel.
+#          digit:  0   1   2    3   4   5    6   7   8    9
+key_left=(        76   1  76  152   1  76  152   1  76  152)
+key_top=(        281  71  71   71 141 141  141 211 211  211)
+type_password() { # password: the digits and OK on the keypad at KX, KY
+  local i d
+  for (( i = 0; i < ${#1}; i++ )); do
+    d=${1:$i:1}
+    click $(( KX + 1 + key_left[d] + 36 )) $(( KY + 1 + key_top[d] + 34 ))
+  done
+  click $(( KX + 1 + 228 + 36 )) $(( KY + 1 + 141 + 103 ))   # OK, three rows high
+}
+click_keypad_terk() { click $(( KX + 1 + 1 + 36 )) $(( KY + 1 + 1 + 34 )); }
+
+# Board at BX, BY: ListBox2 at 776,135 with rows 16 pixels high; Button2 (collect) at 586,263;
+# TERK at 922,67.
+click_courier() { click $(( BX + 776 + 60 )) $(( BY + 135 + 2 + 16 * $1 + 8 )); }  # list index
+click_collect() { click $(( BX + 586 + 212 )) $(( BY + 263 + 19 )); }
+click_board_terk() { click $(( BX + 922 + 44 )) $(( BY + 67 + 14 )); }
+
+# NextGrid1 at 0,0: frame, 12-pixel row indicator, columns 46, 111, 50 then 40 per register;
+# a 120-pixel header, rows 30 pixels high.
+col_left() { local c=$1 x=$(( 1 + 12 )) w=(46 111 50); for (( k = 0; k < c; k++ )); do
+  if [ "$k" -lt 3 ]; then x=$(( x + w[k] )); else x=$(( x + 40 )); fi; done; echo "$x"; }
+row_top() { echo $(( 1 + 120 + 30 * $1 )); }
+cell_x() { echo $(( BX + $(col_left "$1") + 20 )); }
+cell_y() { echo $(( BY + $(row_top "$1") + 15 )); }
+
+# The yes/no box at YX, YY: the question label (inside ScrollBox1 at 3,3, 477 x 143) is rose for
+# the first question and red for the second; "Evet" at 24,152.
+question_is() { pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) "$1"; }
+click_evet() { click $(( YX + 24 + 72 )) $(( YY + 152 + 32 )); }
+# The information box: "Tamam" at 168,144 of the box at IX, IY.
+click_tamam() { click $(( IX + 168 + 72 )) $(( IY + 144 + 32 )); }
+
+# The courier list as the board builds it: couriers with open orders, most first, then the others.
+courier_list() {
+  sql "SELECT Sevkyapanismi FROM mainsip WHERE Sevkyapanismi <> '' GROUP BY Sevkyapanismi ORDER BY COUNT(*) DESC;
+    SELECT Username FROM \`user\` u WHERE Sevkiyatci = 1 AND Isten_Ayrildi = 0
+       AND NOT EXISTS (SELECT 1 FROM mainsip m WHERE m.Sevkyapanismi = u.Username) ORDER BY USERNO"
+}

@@ -1,0 +1,284 @@
+#!/usr/bin/env bash
+# The Windows program as a technician installs it and an operator uses it, under Wine 8 on Xvfb:
+# the installer run silently into a fresh Wine prefix, the installed program started from
+# "C:\Program Files\Tahsilmatik" against a real MariaDB server with the demo restaurant, driven with
+# real pointer events, and the uninstaller. Port 3306 is made private with namespaces (own
+# loopback, own host name, own process tree), as in the Debian end-to-end run.
+#
+#   tests/windows/run_wine.sh SETUP.EXE [OUTPUT_DIR]      (scripts/windows.sh --test runs it)
+#
+# 1. silent install without an address: program, shortcuts, uninstaller entry, C:\zerdapos, no file;
+# 2. the first start creates the settings file with its placeholder and says so;
+# 3. silent install with /SERVER writes the address; another one keeps the file as it is;
+# 4. sign-in on the keypad, a courier listed (holds in the database), the charts painted, all of
+#    the courier's orders closed (bills, stock rows, orders gone), the success box, TERK;
+# 5. silent uninstall: program and shortcuts gone, the settings file kept.
+# Screenshots and logs go to OUTPUT_DIR (default build/windows/wine-test).
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(cd "$here/../.." && pwd)
+
+if [ "${1:-}" != "--inside" ]; then
+  [ $# -ge 1 ] || { echo "usage: tests/windows/run_wine.sh SETUP.EXE [OUTPUT_DIR]" >&2; exit 2; }
+  setup=$(realpath -m "$1")
+  out=$(realpath -m "${2:-$root/build/windows/wine-test}")
+  [ -f "$setup" ] || { echo "wine-test: no installer at $setup" >&2; exit 1; }
+  for tool in unshare hostname ip Xvfb xdotool import mariadb mariadbd wine wineserver x86_64-w64-mingw32-gcc-posix; do
+    command -v "$tool" > /dev/null || { echo "wine-test: $tool is missing (scripts/deps.sh windows installs it)" >&2; exit 1; }
+  done
+  namespaces=(--net --mount --uts --pid --fork --mount-proc)
+  userns=()
+  if ! unshare "${namespaces[@]}" true 2> /dev/null; then
+    unshare --user --map-root-user "${namespaces[@]}" true 2> /dev/null \
+      || { echo "wine-test: this machine does not allow private namespaces (needs root or user namespaces)" >&2; exit 1; }
+    userns=(--user --map-root-user)
+  fi
+  rm -rf "$out"
+  mkdir -p "$out"
+  x86_64-w64-mingw32-gcc-posix -O2 -o "$out/client_rect.exe" "$here/client_rect.c" -lshell32
+  exec unshare "${userns[@]}" "${namespaces[@]}" --kill-child "$0" --inside "$setup" "$out"
+fi
+
+# ------------------------------------------------------------------ inside the private namespaces
+
+setup=$2
+out=$3
+dbdir=$out/db
+started=$(date +%s%N)
+station=KASA-WINE
+password=1234
+courier=Hasan
+section='Paket Servis'
+LOG_TAG=wine
+
+prog_pid=""
+xvfb_pid=""
+# shellcheck source=../e2e/screen_driver.sh
+. "$root/tests/e2e/screen_driver.sh"
+die() {
+  log "FAILED: $*"
+  shot "failure"
+  if [ -f "$out/program.log" ]; then
+    log "program output:"; tail -n 30 "$out/program.log" | sed 's/^/    /'
+  fi
+  exit 1
+}
+cleanup() {
+  local status=$?
+  trap - EXIT INT TERM
+  if [ -n "$prog_pid" ]; then kill "$prog_pid" 2> /dev/null || true; fi
+  wineserver -k 2> /dev/null || true
+  "$root/scripts/mariadb_private.sh" stop "$dbdir" > /dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
+  log "finished with status $status"
+  exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+failures=0
+check() { # description, command...: counts a failure instead of stopping, so one run shows them all
+  local what=$1; shift
+  if "$@"; then log "  ok: $what"; else log "  NOT OK: $what"; failures=$(( failures + 1 )); fi
+}
+sql_check() { check "$1" sql_is "$2" 1; }
+
+# ---------------------------------------------------------------------------- private machine
+
+ip link set lo up
+hostname "$station"
+log "namespaces ready: host $station, loopback only"
+
+"$root/scripts/mariadb_private.sh" start "$dbdir" 3306 > "$out/server-start.log" 2>&1 \
+  || { cat "$out/server-start.log"; die "the private server did not start on port 3306"; }
+{ printf "SET @istasyon = '%s';\n" "$station"; cat "$root/demo/demo_restaurant.sql"; } \
+  | mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot \
+      -p73507350 zerdapos \
+  || die "the demo restaurant did not load"
+log "server on 127.0.0.1:3306 with the demo restaurant"
+
+Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
+  > "$out/xvfb.log" 2>&1 &
+xvfb_pid=$!
+wait_until 20 "Xvfb to start" test -s "$out/display"
+export DISPLAY=":$(head -n 1 "$out/display")"
+log "Xvfb on $DISPLAY"
+
+# A fresh 64-bit prefix, without the offers to install Mono and Gecko.
+export WINEPREFIX=$out/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+wineboot -i > "$out/wineboot.log" 2>&1 || { cat "$out/wineboot.log"; die "wineboot failed"; }
+# Wine's own Arial and Times New Roman stand-ins lack Turkish letters at small sizes ("ı" drops
+# out): the Liberation faces stand in, drawn smoothed. A real Windows has these fonts.
+for face in Arial:'Liberation Sans' 'Times New Roman':'Liberation Serif' 'Courier New':'Liberation Mono'; do
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "${face%%:*}" /d "${face#*:}" /f > /dev/null
+done
+wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothing /d 2 /f > /dev/null
+wine reg add 'HKCU\Control Panel\Desktop' /v FontSmoothingType /t REG_DWORD /d 2 /f > /dev/null
+wineserver -w
+log "Wine prefix ready ($(wine --version))"
+
+drive_c=$WINEPREFIX/drive_c
+appdir="$drive_c/Program Files/Tahsilmatik"
+ini=$drive_c/zerdapos/Kuryeset.ini
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tahsilmatik'
+desktop_link=$drive_c/users/Public/Desktop/Tahsilmatik.lnk
+menu_link="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Tahsilmatik.lnk"
+CLIENT_RECT="wine $out/client_rect.exe"
+
+install_silently() { # arguments of the installer
+  wine "$setup" /S "$@" > "$out/install.log" 2>&1 || die "the installer failed ($*)"
+  wineserver -w
+}
+registered() { wine reg query "$uninstall_key" /v "$1" 2> /dev/null | tr -d '\r' | grep -q "$2"; }
+first_line_is() { [ -f "$ini" ] && [ "$(head -n 1 "$ini" | tr -d '\r')" = "$1" ]; }
+
+start_program() { # log name
+  ( cd "$out" && exec wine "C:\\Program Files\\Tahsilmatik\\tahsilmatik.exe" > "$out/$1.log" 2>&1 ) &
+  prog_pid=$!
+  ln -sf "$1.log" "$out/program.log"
+}
+wait_program_end() { # seconds
+  local end=$(( $(date +%s) + $1 ))
+  while kill -0 "$prog_pid" 2> /dev/null; do
+    [ "$(date +%s)" -lt "$end" ] || die "the program did not end within $1s"
+    sleep 0.2
+  done
+  wait "$prog_pid" || true
+  prog_pid=""
+}
+
+# ------------------------------------------------------------------ 1. silent install, no address
+
+install_silently
+log "1. installed silently without an address"
+check "the program is in C:\\Program Files\\Tahsilmatik" test -f "$appdir/tahsilmatik.exe"
+check "Qt's plugins and Turkish texts are beside it" test -f "$appdir/platforms/qwindows.dll" -a \
+  -f "$appdir/sqldrivers/qsqlmysql.dll" -a -f "$appdir/translations/qtbase_tr.qm"
+check "the licence texts are installed" test -f "$appdir/licenses/README.txt"
+check "a Start-menu entry and a desktop shortcut" test -f "$menu_link" -a -f "$desktop_link"
+check "the uninstaller is in Windows' list of programs" registered DisplayName Tahsilmatik
+check "... with its version" registered DisplayVersion "$(basename "$setup" | sed 's/^Tahsilmatik-\(.*\)-setup\.exe$/\1/')"
+check "... its publisher and its icon" registered DisplayIcon 'tahsilmatik.exe,0'
+check "C:\\zerdapos exists and holds no settings file yet" test -d "$drive_c/zerdapos" -a ! -e "$ini"
+
+# ------------------------------------------------------- 2. the first start writes the placeholder
+
+start_program first-start
+wait_window "Tahsilmatik" 90
+shot settings-created
+log "2. first start: a message box is up"
+check "the program created the settings file with its placeholder" \
+  sh -c "head -n 2 '$ini' | tr -d '\r' | tr '\n' '|' | grep -qx '\[Zumrutek\]|Zumrutmasa=localhost|'"
+# The placeholder names no reachable server: the start-up messages follow and the program ends.
+end=$(( $(date +%s) + 60 ))
+while kill -0 "$prog_pid" 2> /dev/null && [ "$(date +%s)" -lt "$end" ]; do
+  if window_shown "Bilgilendirme"; then
+    wait_window "Bilgilendirme" 5; IX=$WX; IY=$WY; click_tamam
+  elif window_shown "Tahsilmatik"; then
+    wait_window "Tahsilmatik" 5
+    xdotool windowfocus "$WID" key --clearmodifiers Return 2> /dev/null || true
+    sleep 1
+  else
+    sleep 0.3
+  fi
+done
+wait_program_end 5
+log "   the start-up messages were shown and the program ended"
+
+# ---------------------------------------------------------------- 3. the address given at install
+
+rm -f "$ini"
+install_silently /SERVER=127.0.0.1
+check "the installer wrote the address as the first line" first_line_is 127.0.0.1
+install_silently /SERVER=10.9.9.9
+check "installing again keeps the existing settings file" first_line_is 127.0.0.1
+log "3. installed with /SERVER"
+
+# ---------------------------------------------------------------------- 4. an operator's closing
+
+mapfile -t couriers < <(courier_list)
+courier_index=-1
+for i in "${!couriers[@]}"; do [ "${couriers[$i]}" = "$courier" ] && courier_index=$i; done
+[ "$courier_index" -ge 1 ] || die "courier $courier is not in the list (${couriers[*]})"
+mapfile -t rows < <(sql "SELECT ADISYONNO FROM mainsip WHERE AdisyonYazdimi = 1 AND SevkYapanIsmi = '$courier' AND Kisim = '$section' ORDER BY ADISYONNO")
+orders=$(IFS=,; echo "${rows[*]}")
+lines=$(sql "SELECT COUNT(*) FROM temp WHERE ADISYONNO IN ($orders)")
+last_bill=$(sql "SELECT IFNULL(MAX(GENHARNO), 0) FROM genhar")
+
+start_program run
+wait_window "Yetki Kontrol" 90
+KX=$WX; KY=$WY
+[ "$WW" = 305 ] && [ "$WH" = 351 ] || die "the keypad is ${WW}x${WH}, not 305x351"
+shot keypad
+type_password "$password"
+wait_window "Tahsilmatik" 30
+BX=$WX; BY=$WY
+window_gone "Bilgilendirme" || die "the sign-in or the board start-up showed a message"
+log "4. signed in; board up at $BX,$BY (${WW}x${WH})"
+sleep 1
+
+click_courier "$courier_index"
+today_rows=$(sql "SELECT COUNT(*) FROM mainsip WHERE AdisyonYazdimi = 1 AND SevkYapanIsmi = '$courier' AND Kisim = '$section' AND Tarih = CURDATE()")
+wait_until 30 "the listing of $courier's orders (holds in mainsip)" sql_is \
+  "SELECT COUNT(*) FROM mainsip WHERE SevkYapanIsmi = '$courier' AND Kisim = '$section' AND lockdurum = 1" "$today_rows"
+sleep 1.5
+window_gone "Bilgilendirme" || die "listing $courier showed a warning"
+shot board
+log "   $courier listed: ${#rows[@]} orders, $today_rows of today held"
+
+# The chart page in front gives every courier's bar its own colour, the first one red; its front
+# face is drawn in that colour.
+red_pixels() {
+  import -window root -crop "425x427+$(( BX + 586 ))+$(( BY + 304 ))" +repage -depth 8 txt:- 2> /dev/null \
+    | grep -c '#FF0000' || true
+}
+check "the charts are painted (a red bar in the chart area: $(red_pixels) pixels)" test "$(red_pixels)" -ge 40
+
+click_collect
+wait_window "Mesaj Kutusu" 20
+YX=$WX; YY=$WY
+wait_until 10 "the first question (rose label)" question_is '#FF0080'
+click_evet
+wait_until 10 "the second question (red label)" question_is '#FF0000'
+click_evet
+wait_window "Bilgilendirme" 60
+IX=$WX; IY=$WY
+shot success
+log "   both questions answered Evet; the success box is up"
+
+sql_check "one bill for each of the ${#rows[@]} orders" \
+  "SELECT COUNT(*) = ${#rows[@]} AND COUNT(DISTINCT ADISYONNO) = ${#rows[@]} FROM genhar WHERE GENHARNO > $last_bill AND ADISYONNO IN ($orders)"
+sql_check "one stock row for each of their $lines lines, under its order's bill" \
+  "SELECT COUNT(*) = $lines FROM stokhar s JOIN genhar g ON g.GENHARNO = s.GENHARNO AND g.ADISYONNO = s.ADISYONNO WHERE g.GENHARNO > $last_bill"
+sql_check "the bills name this terminal's operator and courier" \
+  "SELECT COUNT(*) = ${#rows[@]} FROM genhar WHERE GENHARNO > $last_bill AND KAPATANISMI = 'Ayşe Demir' AND SEVKYAPANISMI = '$courier'"
+sql_check "the orders are gone from mainsip and temp" \
+  "SELECT (SELECT COUNT(*) FROM mainsip WHERE ADISYONNO IN ($orders)) + (SELECT COUNT(*) FROM temp WHERE ADISYONNO IN ($orders)) = 0"
+
+click_tamam
+wait_until 10 "the success box to close" window_gone "Bilgilendirme"
+sleep 1
+click_board_terk
+wait_until 20 "the board to close" window_gone "Tahsilmatik"
+wait_window "Yetki Kontrol" 10
+KX=$WX; KY=$WY
+click_keypad_terk
+wait_program_end 20
+log "   TERK on the board and on the keypad: the program ended"
+
+# ---------------------------------------------------------------------------- 5. silent removal
+
+wine "$appdir/uninstall.exe" /S > "$out/uninstall.log" 2>&1 || die "the uninstaller failed"
+# The uninstaller copies itself away and removes the folder from there.
+wait_until 60 "the uninstaller to remove the program" test ! -e "$appdir/tahsilmatik.exe"
+wineserver -w
+check "the program's folder is gone" test ! -e "$appdir"
+check "the shortcuts are gone" test ! -e "$menu_link" -a ! -e "$desktop_link"
+check "the uninstaller is gone from Windows' list of programs" sh -c "! wine reg query '$uninstall_key' > /dev/null 2>&1"
+check "the settings file is kept" first_line_is 127.0.0.1
+log "5. uninstalled silently"
+
+[ "$failures" = 0 ] || die "$failures check(s) failed"
+log "all checks passed; screenshots in $out"
