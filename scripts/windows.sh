@@ -44,7 +44,9 @@ version=$(cat "$out/build/version.txt")
 step "4/6 the runnable folder"
 stage=$out/stage/Tahsilmatik
 rm -rf "$out/stage"
-cmake --install "$out/build" --prefix "$stage" --strip > "$out/install.log"
+cmake --install "$out/build" --prefix "$stage" > "$out/install.log"
+# Debian's MinGW runtime and Qt's libraries carry debugging sections: a third of the folder.
+find "$stage" \( -name '*.exe' -o -name '*.dll' \) -exec x86_64-w64-mingw32-strip --strip-unneeded {} +
 
 # The licence texts of everything the folder carries, beside the program and on the installer's
 # licence page.
