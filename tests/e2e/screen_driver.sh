@@ -43,16 +43,18 @@ wait_window() { # caption [seconds]
   wait_until "${2:-30}" "the window \"$1\" to appear" window_shown "$1"
   WID=$(visible_window "$1")
   if [ -n "${CLIENT_RECT:-}" ]; then
-    local rect
-    rect=$($CLIENT_RECT "$1" | tr -d '\r')
-    [ -n "$rect" ] || die "no client area for the window \"$1\""
-    read -r WX WY WW WH <<< "$rect"
+    wait_until "${2:-30}" "the client area of the window \"$1\"" client_rect_of "$1"
   else
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$WID")"
     WX=$X WY=$Y WW=$WIDTH WH=$HEIGHT
   fi
   sleep 0.4  # let it paint
+}
+client_rect_of() { # caption: sets WX, WY, WW, WH from CLIENT_RECT; fails while there is none
+  local rect
+  rect=$($CLIENT_RECT "$1" 2> /dev/null | tr -d '\r') || return 1
+  [ -n "$rect" ] && read -r WX WY WW WH <<< "$rect"
 }
 # (No --sync: it waits for pointer motion, which never comes when the pointer is already there.)
 click() { xdotool mousemove "$1" "$2" sleep 0.1 click 1; sleep 0.35; }
