@@ -172,14 +172,14 @@ log "2. first start: a message box is up"
 check "the program created the settings file with its placeholder" \
   sh -c "head -n 2 '$ini' | tr -d '\r' | tr '\n' '|' | grep -qx '\[Zumrutek\]|Zumrutmasa=localhost|'"
 # The placeholder names no reachable server: the start-up messages follow and the program ends.
+# Each box is answered with its button ("Tamam" of the information box; the plain message box's
+# only button sits at its lower right).
 end=$(( $(date +%s) + 60 ))
 while kill -0 "$prog_pid" 2> /dev/null && [ "$(date +%s)" -lt "$end" ]; do
-  if window_shown "Bilgilendirme"; then
-    wait_window "Bilgilendirme" 5; IX=$WX; IY=$WY; click_tamam
-  elif window_shown "Tahsilmatik"; then
-    wait_window "Tahsilmatik" 5
-    xdotool windowfocus "$WID" key --clearmodifiers Return 2> /dev/null || true
-    sleep 1
+  if client_rect_of "Bilgilendirme"; then
+    sleep 0.4; IX=$WX; IY=$WY; click_tamam
+  elif client_rect_of "Tahsilmatik"; then
+    sleep 0.4; click $(( WX + WW - 50 )) $(( WY + WH - 22 ))
   else
     sleep 0.3
   fi
