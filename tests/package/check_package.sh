@@ -64,6 +64,9 @@ check "the program has no run path into the build tree" \
 qt_modules=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[libQt6\([A-Za-z]*\)\.so.*/\1/p' | sort | tr '\n' ' ')
 check "the program links Qt Core, Gui, Sql and Widgets only (it links: $qt_modules)" \
   test "$qt_modules" = "Core Gui Sql Widgets "
+check "the copyright file gives the program's own files the MIT (Expat) licence" \
+  bash -c 'grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$1" &&
+    grep -qx "License: Expat" "$1" && ! grep -qi "all rights reserved" "$1"' _ "$root/usr/share/doc/$name/copyright"
 
 echo "package: control fields"
 field() { sed -n "s/^$1: //p" "$out/control/control"; }
