@@ -7,7 +7,6 @@ set -euo pipefail
 PACKAGES=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-mysql qt6-translations-l10n
-  qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev googletest
   mariadb-server mariadb-client
   fonts-liberation fonts-dejavu-core

@@ -1,11 +1,8 @@
 // The five courier charts, fed by the two chart queries of a real board on the private server.
 #include <QAbstractButton>
 #include <QApplication>
-#include <QBarSet>
-#include <QChart>
 #include <QDir>
 #include <QImage>
-#include <QStackedBarSeries>
 
 #include "board/screen/courier_charts.h"
 #include "board_fixture.h"
@@ -154,19 +151,18 @@ TEST_F(Charts, OpenAndClosedPagesFollowTheirQueries) {
     EXPECT_EQ(chart(n)->drawnMarks(), marks) << n;
   }
 
-  // The Qt series: side by side on page 1, one set per courier (own colour) on page 2.
-  auto *side = qobject_cast<QAbstractBarSeries *>(chart(1)->chart()->series().value(0));
-  ASSERT_TRUE(side);
-  EXPECT_FALSE(qobject_cast<QStackedBarSeries *>(side));
-  ASSERT_EQ(side->count(), 2);
-  EXPECT_EQ(side->barSets()[0]->at(0), 1334.5);
-  EXPECT_EQ(side->barSets()[1]->at(1), 1);
-  auto *each = qobject_cast<QStackedBarSeries *>(chart(2)->chart()->series().value(0));
-  ASSERT_TRUE(each);
-  ASSERT_EQ(each->count(), 2);
-  EXPECT_EQ(each->barSets()[1]->at(0), 0);
-  EXPECT_EQ(each->barSets()[1]->at(1), 50);
-  EXPECT_EQ(each->barSets()[1]->color(), zboard::chartPalette()[1]);
+  // Laid out on a page: side by side in each courier's slot on page 1, one bar per slot in its
+  // own colour on page 2.
+  const zboard::ChartPicture sideBySide = zboard::chartPicture(chart(1)->content(), QSize(425, 375));
+  ASSERT_EQ(sideBySide.bars.size(), 4u);
+  EXPECT_EQ(sideBySide.bars[0].rect.right(), sideBySide.bars[2].rect.left());  // Ali: amount, count
+  EXPECT_EQ(sideBySide.bars[1].rect.right(), sideBySide.bars[3].rect.left());  // Veli
+  EXPECT_LT(sideBySide.bars[2].rect.right(), sideBySide.bars[1].rect.left());
+  const zboard::ChartPicture each = zboard::chartPicture(chart(2)->content(), QSize(425, 375));
+  ASSERT_EQ(each.bars.size(), 2u);
+  EXPECT_EQ(each.bars[1].value, 50);
+  EXPECT_EQ(each.bars[1].colour, zboard::chartPalette()[1]);
+  EXPECT_LT(each.bars[0].rect.right(), each.bars[1].rect.left());
 }
 
 TEST_F(Charts, SharesUseAbsoluteValues) {
@@ -199,9 +195,11 @@ TEST_F(Charts, NullPeopleCountsAreLeftOutOfCountsAndAverages) {
   // Veli keeps his slot, empty; Ali's bar keeps the first palette colour.
   EXPECT_EQ(chart(3)->couriers(), QStringList({"Ali", "Veli"}));
   EXPECT_EQ(chart(3)->bars()[0].colour, zboard::chartPalette()[0]);
-  auto *each = qobject_cast<QStackedBarSeries *>(chart(3)->chart()->series().value(0));
-  ASSERT_TRUE(each);
-  EXPECT_EQ(each->barSets()[1]->at(1), 0);
+  const zboard::ChartPicture picture = zboard::chartPicture(chart(3)->content(), QSize(425, 375));
+  ASSERT_EQ(picture.bars.size(), 1u);
+  ASSERT_EQ(picture.categories.size(), 2u);
+  EXPECT_EQ(picture.categories[1].text, "Veli");
+  EXPECT_LT(picture.bars[0].rect.right(), picture.categories[1].rect.left());  // Veli's slot stays empty
 }
 
 TEST_F(Charts, ChartsKeepTheirRowsUntilTheQueryIsOpenedAgain) {

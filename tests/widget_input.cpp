@@ -31,6 +31,18 @@ void click(QWidget *target, QPoint at, Qt::MouseButton button) {
   QCoreApplication::sendEvent(target, &release);
 }
 
+void drag(QWidget *target, QPoint from, QPoint to, Qt::MouseButton button) {
+  auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(at), QPointF(target->mapToGlobal(at)), type == QEvent::MouseMove ? Qt::NoButton : button,
+                      held, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &event);
+  };
+  send(QEvent::MouseButtonPress, from, button);
+  constexpr int kSteps = 4;
+  for (int i = 1; i <= kSteps; ++i) send(QEvent::MouseMove, from + (to - from) * i / kSteps, button);
+  send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+}
+
 void tap(QWidget *widget) { click(widget, widget->rect().center()); }
 
 void pressKey(QWidget *target, int key, const QString &text, Qt::KeyboardModifiers modifiers) {

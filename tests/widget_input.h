@@ -16,6 +16,8 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs = 15000);
 void spin(int ms);
 // A press and a release of `button` at `at` inside `target`.
 void click(QWidget *target, QPoint at, Qt::MouseButton button = Qt::LeftButton);
+// A press at `from`, moves on the way and a release at `to`, with `button` held.
+void drag(QWidget *target, QPoint from, QPoint to, Qt::MouseButton button = Qt::LeftButton);
 // One tap in the middle of the widget.
 void tap(QWidget *widget);
 // A key press and release.

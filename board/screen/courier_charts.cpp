@@ -1,435 +1,156 @@
 #include "courier_charts.h"
 
 #include <QAbstractButton>
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
 #include <QButtonGroup>
-#include <QChart>
-#include <QChartView>
-#include <QFontMetrics>
-#include <QGraphicsLineItem>
-#include <QGraphicsPolygonItem>
-#include <QGraphicsRectItem>
-#include <QGraphicsSimpleTextItem>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QStackedBarSeries>
 #include <QStackedWidget>
-#include <QValueAxis>
-#include <QVariant>
+#include <QVariantAnimation>
 #include <algorithm>
-#include <cmath>
 
 #include "board/screen/query_binding.h"
 #include "db/query.h"
-#include "db/turkish_format.h"
-#include "dialogs/colours.h"
-#include "dialogs/screen/box_support.h"
 
 namespace zboard {
 
 namespace {
-
-constexpr int kPointerLength = 20;
-constexpr qreal kBarWidth = 0.6;  // share of a courier's slot taken by its bar(s)
-constexpr qreal kDepthShare = 0.5;  // depth of a bar's faces, as a share of its width
-constexpr int kMaxDepth = 14;
-
-QFont arial(int pixels, bool bold = false) {
-  QFont f = zdlg::pixelFont(QStringLiteral("Arial"), pixels, QFont::SansSerif);
-  f.setBold(bold);
-  return f;
-}
-
-// Categories of a bar axis must differ; the server's grouping may still return names that the
-// axis would take for equal, so later ones get an invisible suffix.
-QStringList distinctCategories(const QStringList &names) {
-  QStringList out;
-  for (QString name : names) {
-    while (out.contains(name)) name += QChar(0x200B);
-    out << name;
-  }
-  return out;
-}
-
+// Pointer travel below which a press and release is a tap, not a drag.
+constexpr int kDragThreshold = 4;
 }  // namespace
-
-QString chartValueText(double value, const QString &unit) {
-  return zfmt::number(value, 3, true) + QLatin1Char(' ') + unit;
-}
-
-QString chartShareText(double share) { return zfmt::number(share, 2, false) + QStringLiteral(" %"); }
-
-const QList<QColor> &chartPalette() {
-  static const QList<QColor> palette = {
-      QColor(0xFF0000), QColor(0x008000), QColor(0xFFFF00), QColor(0x0000FF), QColor(0xFF00FF),
-      QColor(0x008080), QColor(0x000080), QColor(0x800000), QColor(0x00FF00), QColor(0x808000),
-      QColor(0x800080), QColor(0xC0C0C0), QColor(0x00FFFF), QColor(0x808080), QColor(0xFF8000)};
-  return palette;
-}
 
 // ------------------------------------------------------------------------------- CourierChart
 
 CourierChart::CourierChart(const QString &objectName, const QStringList &titleLines,
                            std::vector<ChartSeriesSetup> series, zdb::Query &query, QWidget *parent)
-    : QWidget(parent), query_(query), titleLines_(titleLines), setups_(std::move(series)) {
+    : QWidget(parent), query_(query), setup_{titleLines, std::move(series)} {
   setObjectName(objectName);
+  setAttribute(Qt::WA_OpaquePaintEvent);  // the picture covers every pixel
 
-  chart_ = new QChart;
-  chart_->setObjectName(objectName + QStringLiteral("Chart"));
-  chart_->setAnimationOptions(QChart::NoAnimation);  // the marks are placed on the final bars
-  chart_->setBackgroundRoundness(0);
-  chart_->setMargins(QMargins(4, 4, 8, 4));
-  chart_->setBackgroundBrush(zdlg::toQColor(zcolour::BtnFace));
-  chart_->setPlotAreaBackgroundBrush(Qt::white);  // the back wall
-  chart_->setPlotAreaBackgroundPen(QPen(QColor(0x808080)));
-  chart_->setPlotAreaBackgroundVisible(true);
-  chart_->legend()->hide();  // the legend lists points, drawn by ChartLegend below the plot
-  QStringList escaped;
-  for (const QString &line : titleLines_) escaped << line.toHtmlEscaped();
-  chart_->setTitle(titleLines_.size() > 1 ? QStringLiteral("<center>%1</center>").arg(escaped.join(QStringLiteral("<br>")))
-                                           : escaped.join(QString()));
-  chart_->setTitleFont(arial(13, true));
-
-  auto *axisX = new QBarCategoryAxis;
-  axisX->setLabelsFont(arial(11));
-  axisX->setGridLineVisible(false);
-  auto *axisY = new QValueAxis;
-  axisY->setLabelsFont(arial(11));
-  axisY->setLabelFormat(QStringLiteral("%.0f"));
-  axisY->setGridLinePen(QPen(QColor(0xD0D0D0)));
-  axisY->setRange(0, 1);
-  chart_->addAxis(axisX, Qt::AlignBottom);
-  chart_->addAxis(axisY, Qt::AlignLeft);
-
-  view_ = new QChartView(chart_, this);
-  view_->setObjectName(objectName + QStringLiteral("View"));
-  view_->setRenderHint(QPainter::Antialiasing);
-  view_->setFrameShape(QFrame::NoFrame);
-
-  legend_ = new ChartLegend(this);
-  legend_->setObjectName(objectName + QStringLiteral("Legend"));
-
-  // Zoom by dragging a rectangle (a right click zooms out); the drawn faces and marks follow the
-  // plot area and the axes. Without animation: the marks are placed on the bars' final places.
-  view_->setRubberBand(QChartView::RectangleRubberBand);
-  connect(chart_, &QChart::plotAreaChanged, this, [this] { redrawOverlay(); });
-  // Queued: the series' domain takes the new range after this handler would have run.
-  connect(axisX, &QBarCategoryAxis::rangeChanged, this, [this] { redrawOverlay(); }, Qt::QueuedConnection);
-  connect(axisY, &QValueAxis::rangeChanged, this, [this] { redrawOverlay(); }, Qt::QueuedConnection);
+  zoomMove_ = new QVariantAnimation(this);
+  zoomMove_->setDuration(ZoomMilliseconds);
+  zoomMove_->setEasingCurve(QEasingCurve::OutCubic);
+  zoomMove_->setStartValue(0.0);
+  zoomMove_->setEndValue(1.0);
+  connect(zoomMove_, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+    if (!showing_) return;
+    const double t = value.toDouble();
+    auto mix = [t](double a, double b) { return a + (b - a) * t; };
+    showing_ = ChartWindow{mix(moveFrom_.left, moveTo_.left), mix(moveFrom_.right, moveTo_.right),
+                           mix(moveFrom_.bottom, moveTo_.bottom), mix(moveFrom_.top, moveTo_.top)};
+    invalidatePicture();
+  });
+  connect(zoomMove_, &QVariantAnimation::finished, this, [this] {
+    showing_.reset();
+    invalidatePicture();
+  });
 
   bindQuery(query_, this, [this] { queryChanged(); });
-  if (query_.isOpen()) reload();
-  else seriesChanged();
+  rows_ = chartRows(query_, setup_.series);
 }
 
 CourierChart::~CourierChart() { unbindQuery(query_, this); }
 
 void CourierChart::queryChanged() {
   // A closed query keeps the chart as it is: the rows stay until the next opening.
-  if (query_.isOpen()) reload();
+  if (query_.isOpen()) showRows(chartRows(query_, setup_.series));
 }
 
-void CourierChart::reload() {
-  const QStringList names = query_.fieldNames();
-  auto column = [&](const QString &wanted) {
-    for (const QString &n : names)
-      if (n.compare(wanted, Qt::CaseInsensitive) == 0) return n;
-    return QString();
-  };
-  const QString courierColumn = column(QStringLiteral("SEVKYAPANISMI"));
-  couriers_.clear();
-  values_.assign(setups_.size(), {});
-  const int rows = query_.recordCount();
-  for (int r = 0; r < rows; ++r)
-    couriers_ << (courierColumn.isEmpty() ? QString() : query_.value(r, courierColumn).toString());
-  for (size_t s = 0; s < setups_.size(); ++s) {
-    const QString valueColumn = column(setups_[s].column);
-    for (int r = 0; r < rows; ++r) {
-      const QVariant v = valueColumn.isEmpty() ? QVariant() : query_.value(r, valueColumn);
-      bool ok = false;
-      const double d = v.isNull() ? 0 : v.toDouble(&ok);
-      values_[s].push_back(ok && std::isfinite(d) ? std::optional<double>(d) : std::nullopt);
-    }
-  }
-
-  bars_.clear();
-  for (size_t s = 0; s < setups_.size(); ++s) {
-    const ChartSeriesSetup &setup = setups_[s];
-    double total = 0;
-    for (const auto &v : values_[s])
-      if (v) total += std::abs(*v);
-    for (int r = 0; r < rows; ++r) {
-      const auto &v = values_[s][size_t(r)];
-      if (!v) continue;
-      ChartBar bar;
-      bar.series = setup.name;
-      bar.row = r;
-      bar.courier = couriers_.at(r);
-      bar.value = *v;
-      bar.colour = setup.colourPerBar ? chartPalette().at(r % chartPalette().size()) : setup.colour;
-      const QString shown = setup.percentMarks
-                                ? chartShareText(total > 0 ? std::abs(*v) * 100 / total : 0)
-                                : chartValueText(*v, setup.unit);
-      bar.mark = bar.courier + QLatin1Char(' ') + shown;
-      bars_.push_back(bar);
-    }
-  }
-  seriesChanged();
+void CourierChart::showRows(ChartRows rows) {
+  rows_ = std::move(rows);
+  contentStale_ = true;
+  // New rows show the whole chart.
+  zoomMove_->stop();
+  zoom_.reset();
+  showing_.reset();
+  invalidatePicture();
 }
 
-void CourierChart::seriesChanged() {
-  if (isVisible()) {
-    rebuildSeries();
-  } else {
-    seriesStale_ = true;
-  }
+void CourierChart::invalidatePicture() {
+  pictureStale_ = true;
+  update();  // nothing is built or painted while the chart is out of sight
 }
 
-void CourierChart::showEvent(QShowEvent *event) {
-  QWidget::showEvent(event);
-  ensureSeries();
+const ChartContent &CourierChart::content() const {
+  if (contentStale_) {
+    content_ = chartContent(setup_, rows_);
+    contentStale_ = false;
+    ++contentBuilds_;
+  }
+  return content_;
 }
 
-std::vector<ChartLegendEntry> CourierChart::legendEntries() const {
-  std::vector<ChartLegendEntry> entries;
-  for (const ChartBar &bar : bars_) {
-    const auto setup = std::find_if(setups_.begin(), setups_.end(),
-                                   [&](const ChartSeriesSetup &s) { return s.name == bar.series; });
-    entries.push_back({bar.colour, bar.courier + QLatin1Char(' ') + chartValueText(bar.value, setup->unit)});
+const ChartPicture &CourierChart::picture() const {
+  if (pictureStale_ || contentStale_) {
+    picture_ = chartPicture(content(), size(), showing_ ? showing_ : zoom_);
+    pictureStale_ = false;
   }
-  return entries;
-}
-
-void CourierChart::rebuildSeries() {
-  seriesStale_ = false;
-  clearOverlay();
-  chart_->removeAllSeries();
-  auto *axisX = qobject_cast<QBarCategoryAxis *>(chart_->axes(Qt::Horizontal).value(0));
-  auto *axisY = qobject_cast<QValueAxis *>(chart_->axes(Qt::Vertical).value(0));
-  axisX->clear();
-  const QStringList categories = distinctCategories(couriers_);
-  axisX->append(categories);
-
-  const int rows = int(couriers_.size());
-  const bool perBar = std::any_of(setups_.begin(), setups_.end(),
-                                  [](const ChartSeriesSetup &s) { return s.colourPerBar; });
-  QAbstractBarSeries *series = nullptr;
-  if (perBar) {
-    // One set per point, holding a value in its own slot only: each bar gets its own colour.
-    auto *stacked = new QStackedBarSeries;
-    const auto &values = values_.empty() ? std::vector<std::optional<double>>() : values_.front();
-    for (int r = 0; r < rows; ++r) {
-      auto *set = new QBarSet(couriers_.at(r));
-      for (int c = 0; c < rows; ++c) set->append(c == r && values[size_t(c)] ? *values[size_t(c)] : 0.0);
-      set->setColor(chartPalette().at(r % chartPalette().size()));
-      set->setPen(Qt::NoPen);  // the outline is drawn with the faces, so empty slots stay blank
-      stacked->append(set);
-    }
-    stacked->setName(setups_.front().title);
-    series = stacked;
-  } else {
-    auto *side = new QBarSeries;  // the series stand side by side per courier
-    for (size_t s = 0; s < setups_.size(); ++s) {
-      auto *set = new QBarSet(setups_[s].title);
-      for (int r = 0; r < rows; ++r) set->append(values_[s][size_t(r)].value_or(0.0));
-      set->setColor(setups_[s].colour);
-      set->setPen(Qt::NoPen);
-      side->append(set);
-    }
-    series = side;
-  }
-  series->setBarWidth(kBarWidth);
-  series->setLabelsVisible(false);
-  chart_->addSeries(series);
-  series->attachAxis(axisX);
-  series->attachAxis(axisY);
-
-  double lo = 0, hi = 0;
-  for (const ChartBar &bar : bars_) {
-    lo = std::min(lo, bar.value);
-    hi = std::max(hi, bar.value);
-  }
-  if (hi == lo) hi = 1;
-  // Headroom for the pointers and marks beyond the longest bars.
-  const double pad = (hi - lo) * 0.35;
-  axisY->setRange(lo < 0 ? lo - pad : 0, hi > 0 ? hi + pad : 0);
-  axisY->applyNiceNumbers();
-  axisY->setLabelFormat(axisY->max() - axisY->min() < 5 ? QStringLiteral("%.1f") : QStringLiteral("%.0f"));
-
-  legend_->setEntries(legendEntries());
-  resizeEvent(nullptr);
-  redrawOverlay();
-}
-
-void CourierChart::clearOverlay() {
-  for (QGraphicsItem *item : overlay_) delete item;
-  overlay_.clear();
+  return picture_;
 }
 
 QStringList CourierChart::drawnMarks() const {
-  ensureSeries();
   QStringList marks;
-  for (QGraphicsItem *item : overlay_)
-    if (auto *text = dynamic_cast<QGraphicsSimpleTextItem *>(item)) marks << text->text();
+  for (const ChartMark &mark : picture().marks) marks << mark.text;
   return marks;
 }
 
-void CourierChart::redrawOverlay() {
-  clearOverlay();
-  const QList<QAbstractSeries *> all = chart_->series();
-  if (all.isEmpty() || bars_.empty()) return;
-  QAbstractSeries *series = all.front();
-  const bool perBar = qobject_cast<QStackedBarSeries *>(series) != nullptr;
-  const int setCount = perBar ? 1 : int(setups_.size());
+bool CourierChart::zoomMoving() const { return zoomMove_->state() == QAbstractAnimation::Running; }
 
-  // Front rectangle of a bar, in chart coordinates.
-  auto barRect = [&](const ChartBar &bar) {
-    const size_t s = size_t(std::find_if(setups_.begin(), setups_.end(),
-                                         [&](const ChartSeriesSetup &x) { return x.name == bar.series; }) -
-                            setups_.begin());
-    const qreal left = bar.row - kBarWidth / 2 + qreal(perBar ? 0 : s) * kBarWidth / setCount;
-    const qreal right = left + kBarWidth / setCount;
-    const QPointF a = chart_->mapToPosition(QPointF(left, bar.value), series);
-    const QPointF b = chart_->mapToPosition(QPointF(right, 0), series);
-    return QRectF(a, b).normalized();
-  };
+void CourierChart::zoomTo(std::optional<ChartWindow> target) {
+  const ChartPicture &now = picture();
+  moveFrom_ = now.window;
+  moveTo_ = target.value_or(now.whole);
+  zoomMove_->stop();
+  zoom_ = target;
+  showing_ = moveFrom_;
+  zoomMove_->start();
+  invalidatePicture();
+}
 
-  const QFont markFont = arial(11);
-  const QFontMetricsF metrics(markFont);
-  std::vector<QRectF> placed;
-  auto add = [&](QGraphicsItem *item, qreal z) {
-    item->setParentItem(chart_);
-    item->setZValue(z);
-    overlay_.push_back(item);
-  };
-
-  for (const ChartBar &bar : bars_) {
-    const QRectF front = barRect(bar);
-    const qreal depth = std::min<qreal>(kMaxDepth, front.width() * kDepthShare);
-    // Depth: a lighter top face and a darker side face, receding up and to the right.
-    const QPolygonF top({front.topLeft(), front.topRight(), front.topRight() + QPointF(depth, -depth),
-                         front.topLeft() + QPointF(depth, -depth)});
-    const QPolygonF side({front.topRight(), front.topRight() + QPointF(depth, -depth),
-                          front.bottomRight() + QPointF(depth, -depth), front.bottomRight()});
-    const QPen edge(bar.colour.darker(250), 1);
-    auto *topItem = new QGraphicsPolygonItem(top);
-    topItem->setBrush(bar.colour.lighter(130));
-    topItem->setPen(edge);
-    add(topItem, 100);
-    auto *sideItem = new QGraphicsPolygonItem(side);
-    sideItem->setBrush(bar.colour.darker(160));
-    sideItem->setPen(edge);
-    add(sideItem, 100);
-    auto *outline = new QGraphicsRectItem(front);
-    outline->setPen(edge);
-    outline->setBrush(Qt::NoBrush);
-    add(outline, 101);
-
-    // Mark: on a pointer beyond the end of the bar, lifted above any mark it would cover.
-    const bool up = bar.value >= 0;
-    const QPointF anchor(front.center().x() + depth / 2, up ? front.top() - depth / 2 : front.bottom());
-    const QSizeF textSize = metrics.size(Qt::TextSingleLine, bar.mark);
-    QRectF box(0, 0, textSize.width() + 6, textSize.height() + 2);
-    qreal tip = up ? anchor.y() - kPointerLength : anchor.y() + kPointerLength;
-    box.moveCenter(QPointF(anchor.x(), up ? tip - box.height() / 2 : tip + box.height() / 2));
-    if (box.left() < 1) box.moveLeft(1);
-    if (box.right() > chart_->size().width() - 1) box.moveRight(chart_->size().width() - 1);
-    for (bool moved = true; moved;) {
-      moved = false;
-      for (const QRectF &other : placed) {
-        if (box.intersects(other)) {
-          if (up) box.moveBottom(other.top() - 2);
-          else box.moveTop(other.bottom() + 2);
-          moved = true;
-        }
-      }
-    }
-    placed.push_back(box);
-    tip = up ? box.bottom() : box.top();
-    auto *pointer = new QGraphicsLineItem(QLineF(anchor, QPointF(anchor.x(), tip)));
-    pointer->setPen(QPen(Qt::black, 1));
-    add(pointer, 102);
-    auto *frame = new QGraphicsRectItem(box);
-    frame->setBrush(QColor(0xFFFFE1));  // info-tip yellow
-    frame->setPen(QPen(Qt::black, 1));
-    add(frame, 103);
-    auto *text = new QGraphicsSimpleTextItem(bar.mark);
-    text->setFont(markFont);
-    text->setPos(box.left() + 3, box.top() + 1);
-    add(text, 104);
+void CourierChart::paintEvent(QPaintEvent *) {
+  QPainter painter(this);
+  painted_ = picture();
+  paintChart(painter, painted_);
+  if (dragFrom_) {
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.setBrush(QColor(0, 0, 255, 40));
+    painter.drawRect(QRect(*dragFrom_, dragTo_).normalized());
   }
 }
 
-void CourierChart::resizeEvent(QResizeEvent *) {
-  const int w = width();
-  const int lh = legend_->heightForWidth(w);
-  view_->setGeometry(0, 0, w, std::max(0, height() - lh));
-  legend_->setGeometry(0, height() - lh, w, lh);
+void CourierChart::resizeEvent(QResizeEvent *) { invalidatePicture(); }
+
+void CourierChart::mousePressEvent(QMouseEvent *event) {
+  const QPoint at = event->position().toPoint();
+  if (event->button() == Qt::RightButton) {
+    zoomTo(std::nullopt);
+  } else if (event->button() == Qt::LeftButton && picture().plot.contains(at)) {
+    dragFrom_ = at;
+    dragTo_ = at;
+  }
 }
 
-// -------------------------------------------------------------------------------- ChartLegend
-
-namespace {
-constexpr int kSwatch = 10;
-constexpr int kLegendPad = 4;
-constexpr int kEntryGap = 12;
-}  // namespace
-
-ChartLegend::ChartLegend(QWidget *parent) : QWidget(parent) {
-  setFont(arial(11));
-  setAutoFillBackground(true);
-  QPalette p = palette();
-  p.setColor(QPalette::Window, Qt::white);
-  setPalette(p);
-}
-
-void ChartLegend::setEntries(std::vector<ChartLegendEntry> entries) {
-  entries_ = std::move(entries);
-  updateGeometry();
+void CourierChart::mouseMoveEvent(QMouseEvent *event) {
+  if (!dragFrom_) return;
+  dragTo_ = event->position().toPoint();
   update();
 }
 
-std::vector<QRect> ChartLegend::layoutFor(int width) const {
-  std::vector<QRect> rects;
-  const QFontMetrics fm(font());
-  const int lineHeight = std::max(fm.height(), kSwatch) + 2;
-  int x = kLegendPad, y = kLegendPad;
-  for (const ChartLegendEntry &e : entries_) {
-    const int w = kSwatch + 4 + fm.horizontalAdvance(e.text);
-    if (x > kLegendPad && x + w > width - kLegendPad) {
-      x = kLegendPad;
-      y += lineHeight;
-    }
-    rects.emplace_back(x, y, w, lineHeight);
-    x += w + kEntryGap;
-  }
-  return rects;
-}
-
-int ChartLegend::heightForWidth(int width) const {
-  if (entries_.empty()) return 0;
-  const std::vector<QRect> rects = layoutFor(width);
-  return rects.back().bottom() + 1 + kLegendPad;
-}
-
-QSize ChartLegend::sizeHint() const { return {200, heightForWidth(200)}; }
-
-void ChartLegend::paintEvent(QPaintEvent *) {
-  QPainter p(this);
-  p.setPen(QColor(0x808080));
-  p.drawRect(rect().adjusted(0, 0, -1, -1));
-  const std::vector<QRect> rects = layoutFor(width());
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    const QRect r = rects[i];
-    const QRect swatch(r.left(), r.center().y() - kSwatch / 2, kSwatch, kSwatch);
-    p.fillRect(swatch, entries_[i].colour);
-    p.setPen(Qt::black);
-    p.drawRect(swatch);
-    p.drawText(QRect(r.left() + kSwatch + 4, r.top(), r.width() - kSwatch - 4, r.height()),
-               Qt::AlignVCenter | Qt::AlignLeft, entries_[i].text);
+void CourierChart::mouseReleaseEvent(QMouseEvent *event) {
+  if (event->button() != Qt::LeftButton || !dragFrom_) return;
+  const QPoint from = *dragFrom_;
+  dragTo_ = event->position().toPoint();
+  dragFrom_.reset();
+  update();
+  const QPoint moved = dragTo_ - from;
+  if (moved.x() > 0 && moved.y() > 0) {
+    // Down and to the right: into the dragged rectangle, as far as it lies on the plot.
+    const QRectF dragged = QRectF(QPointF(from), QPointF(dragTo_)).intersected(picture().plot);
+    if (dragged.width() >= kDragThreshold && dragged.height() >= kDragThreshold)
+      zoomTo(picture().windowOf(dragged));
+  } else if (moved.x() <= -kDragThreshold || moved.y() <= -kDragThreshold) {
+    zoomTo(std::nullopt);  // any drag the other way: the whole chart again
   }
 }
 

@@ -1,18 +1,16 @@
 #pragma once
-#include <QColor>
-#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <optional>
 #include <vector>
 
+#include "board/screen/chart_picture.h"
+
 class QAbstractButton;
 class QButtonGroup;
-class QChart;
-class QChartView;
-class QGraphicsItem;
 class QStackedWidget;
+class QVariantAnimation;
 
 namespace zdb {
 class Query;
@@ -20,127 +18,74 @@ class Query;
 
 namespace zboard {
 
-// Mark and legend texts, with Turkish separators whatever the machine's locale.
-// "#,##0.### {unit}": 1234.5 -> «1.234,5 TL», 7 -> «7 Ad».
-QString chartValueText(double value, const QString &unit);
-// "##0.## %": 33.333 -> «33,33 %».
-QString chartShareText(double share);
-// Successive colours of the bars of a "one colour per bar" series (no white: the wall is white).
-const QList<QColor> &chartPalette();
-
-// One bar series of a chart: the result column it shows and how.
-struct ChartSeriesSetup {
-  QString name;    // component name, e.g. "Series1"
-  QString column;  // result column, read by name with case ignored
-  QString title;   // series title
-  QString unit;    // "TL" or "Ad"
-  QColor colour;   // series colour; unused by the bars when colourPerBar
-  bool colourPerBar = false;
-  bool percentMarks = false;  // marks show the bar's share instead of its value
-};
-
-// A drawn bar: what the operator sees of one point. A NULL value draws no bar and is absent.
-struct ChartBar {
-  QString series;  // ChartSeriesSetup::name
-  int row = 0;     // row of the query (0-based)
-  QString courier;
-  double value = 0;
-  QColor colour;
-  QString mark;
-};
-
-struct ChartLegendEntry {
-  QColor colour;
-  QString text;
-};
-
-class ChartLegend;
-
-// One courier chart (DBChart1 ... DBChart5): bound to its query component, it redraws from the
-// query's rows whenever the query is opened again and keeps them while the query is closed.
-// Qt Charts draws flat bars; the depth of the bars is drawn here as a top and a side face, and
-// the marks (text above each bar on a 20-pixel pointer) are drawn here too, because a bar
-// series' own labels cannot carry a per-bar text.
+// One courier chart (DBChart1 ... DBChart5), painted by the program itself: bound to its query
+// component, it redraws from the query's rows whenever the query is opened again and keeps them
+// while the query is closed. What it shows is a ChartContent built from the rows, laid out into a
+// ChartPicture at the widget's size; the widget paints the picture and handles the zoom: a drag
+// from upper left to lower right zooms into the dragged rectangle, a drag the other way or a
+// right click goes back to the whole chart, both moving there in a short animation.
 class CourierChart : public QWidget {
   Q_OBJECT
 
  public:
+  static constexpr int ZoomMilliseconds = 300;
+
   CourierChart(const QString &objectName, const QStringList &titleLines,
                std::vector<ChartSeriesSetup> series, zdb::Query &query, QWidget *parent = nullptr);
   ~CourierChart() override;
 
-  // A chart out of sight (a page behind another) builds its series only when it comes into
-  // sight or is looked at: building them is most of what a listing costs the screens.
-  QChart *chart() const {
-    ensureSeries();
-    return chart_;
-  }
-  QChartView *view() const {
-    ensureSeries();
-    return view_;
-  }
-  ChartLegend *legend() const {
-    ensureSeries();
-    return legend_;
-  }
-  QString title() const { return titleLines_.join(QLatin1Char('\n')); }
-  const std::vector<ChartSeriesSetup> &seriesSetups() const { return setups_; }
+  QString title() const { return setup_.titleLines.join(QLatin1Char('\n')); }
+  const std::vector<ChartSeriesSetup> &seriesSetups() const { return setup_.series; }
 
-  // What is drawn now: bars in series order, then row order; categories in row order.
-  const std::vector<ChartBar> &bars() const { return bars_; }
-  QStringList couriers() const { return couriers_; }
-  std::vector<ChartLegendEntry> legendEntries() const;
-  // Texts of the marks drawn on the chart (for tests of the drawing itself).
+  // What the chart shows. A chart out of sight (a page behind another) builds it only when it
+  // comes into sight or is asked: building and laying out is most of what a listing costs here.
+  const ChartContent &content() const;
+  const std::vector<ChartBar> &bars() const { return content().bars; }
+  QStringList couriers() const { return content().couriers; }
+  const std::vector<ChartLegendEntry> &legendEntries() const { return content().legend; }
+  // The picture at the widget's size and the zoom of this moment.
+  const ChartPicture &picture() const;
+  // Texts of the marks drawn on the chart.
   QStringList drawnMarks() const;
+  // The picture that the last paint drew: what the operator saw.
+  const ChartPicture &paintedPicture() const { return painted_; }
+  // How often the content was built from new rows: a chart out of sight does not.
+  int contentBuilds() const { return contentBuilds_; }
 
- protected:
-  void resizeEvent(QResizeEvent *event) override;
-  void showEvent(QShowEvent *event) override;
+  // Shows these rows, as an opening of the query does: the whole chart, drawn when in sight.
+  void showRows(ChartRows rows);
 
- private:
-  void queryChanged();
-  void reload();
-  // Builds the series now when the chart is in sight, else when it comes into sight.
-  void seriesChanged();
-  void ensureSeries() const {
-    if (seriesStale_) const_cast<CourierChart *>(this)->rebuildSeries();
-  }
-  void rebuildSeries();
-  void redrawOverlay();
-  void clearOverlay();
-
-  zdb::Query &query_;
-  bool seriesStale_ = false;
-  QStringList titleLines_;
-  std::vector<ChartSeriesSetup> setups_;
-  QChart *chart_;
-  QChartView *view_;
-  ChartLegend *legend_;
-
-  QStringList couriers_;
-  std::vector<std::vector<std::optional<double>>> values_;  // [series][row]
-  std::vector<ChartBar> bars_;
-  std::vector<QGraphicsItem *> overlay_;
-};
-
-// Legend under the plot: one entry per drawn point, colour and text, wrapped onto lines.
-class ChartLegend : public QWidget {
-  Q_OBJECT
-
- public:
-  explicit ChartLegend(QWidget *parent = nullptr);
-  void setEntries(std::vector<ChartLegendEntry> entries);
-  const std::vector<ChartLegendEntry> &entries() const { return entries_; }
-  bool hasHeightForWidth() const override { return true; }
-  int heightForWidth(int width) const override;
-  QSize sizeHint() const override;
+  bool zoomMoving() const;
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void mousePressEvent(QMouseEvent *event) override;
+  void mouseMoveEvent(QMouseEvent *event) override;
+  void mouseReleaseEvent(QMouseEvent *event) override;
 
  private:
-  std::vector<QRect> layoutFor(int width) const;
-  std::vector<ChartLegendEntry> entries_;
+  void queryChanged();
+  // Moves the view to `target` (nullopt: the whole chart) in an animation.
+  void zoomTo(std::optional<ChartWindow> target);
+  void invalidatePicture();
+
+  zdb::Query &query_;
+  ChartSetup setup_;
+  ChartRows rows_;
+  mutable ChartContent content_;
+  mutable bool contentStale_ = true;
+  mutable ChartPicture picture_;
+  mutable bool pictureStale_ = true;
+  ChartPicture painted_;
+  mutable int contentBuilds_ = 0;
+
+  std::optional<ChartWindow> zoom_;     // where the view rests; nullopt: the whole chart
+  std::optional<ChartWindow> showing_;  // the view of this moment while it moves
+  ChartWindow moveFrom_, moveTo_;
+  QVariantAnimation *zoomMove_;
+  std::optional<QPoint> dragFrom_;
+  QPoint dragTo_;
 };
 
 // Tab strip whose tabs are buttons wrapped onto as many lines as the width needs.

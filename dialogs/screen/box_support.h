@@ -3,12 +3,12 @@
 #include <QFont>
 #include <QPointer>
 #include <QString>
+#include <QWidget>  // QPointer<QWidget> below needs the whole class
 
 class QFrame;
 class QLabel;
 class QPushButton;
 class QRect;
-class QWidget;
 
 namespace zdlg {
 

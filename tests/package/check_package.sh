@@ -60,6 +60,13 @@ check "the program is an executable (0755), stripped ELF file" \
   bash -c '[ "$(stat -c %a "$1")" = 755 ] && file -b "$1" | grep -q "^ELF .*, stripped"' _ "$program"
 check "the program has no run path into the build tree" \
   test -z "$(readelf -d "$program" | grep -E 'R(UN)?PATH')"
+# The Windows program has these four Qt modules and no other: no Charts, no OpenGL.
+qt_modules=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[libQt6\([A-Za-z]*\)\.so.*/\1/p' | sort | tr '\n' ' ')
+check "the program links Qt Core, Gui, Sql and Widgets only (it links: $qt_modules)" \
+  test "$qt_modules" = "Core Gui Sql Widgets "
+check "the copyright file gives the program's own files the MIT (Expat) licence" \
+  bash -c 'grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$1" &&
+    grep -qx "License: Expat" "$1" && ! grep -qi "all rights reserved" "$1"' _ "$root/usr/share/doc/$name/copyright"
 
 echo "package: control fields"
 field() { sed -n "s/^$1: //p" "$out/control/control"; }
@@ -75,7 +82,8 @@ for runtime in libqt6sql6-mysql fonts-liberation; do
 done
 # Each library the program links must come in through Depends: that is what shlibdeps is for.
 while read -r soname; do
-  path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ { print $NF; exit }')
+  # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.
+  path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64/ && !found { print $NF; found = 1 }')
   owner=""
   for candidate in "$path" "$(realpath -m "$path")" "${path#/usr}" "/usr${path}"; do
     [ -n "$candidate" ] || continue
