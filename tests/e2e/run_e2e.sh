@@ -59,45 +59,14 @@ password=1234
 courier=Hasan
 section='Paket Servis'
 
-prog_pid=""
-xvfb_pid=""
 # shellcheck source=screen_driver.sh
 . "$here/screen_driver.sh"
-die() {
-  log "FAILED: $*"
-  shot "failure"
-  if [ -n "$prog_pid" ] && [ -f "$out/program.log" ]; then
-    log "program output:"; tail -n 30 "$out/program.log" | sed 's/^/    /'
-  fi
-  exit 1
-}
-cleanup() {
-  local status=$?
-  trap - EXIT INT TERM
-  if [ -n "$prog_pid" ]; then kill "$prog_pid" 2> /dev/null || true; fi
-  "$root/scripts/mariadb_private.sh" stop "$dbdir" > /dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
-  log "finished with status $status"
-  exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
 
 start_program() { # log name
   ( cd "$out" && exec env QT_QPA_PLATFORM=xcb QT_ENABLE_HIGHDPI_SCALING=0 XDG_RUNTIME_DIR="$out/xdg" \
       "$program" > "$out/$1.log" 2>&1 ) &
   prog_pid=$!
   ln -sf "$1.log" "$out/program.log"
-}
-wait_program_end() { # seconds
-  local end=$(( $(date +%s) + $1 ))
-  while kill -0 "$prog_pid" 2> /dev/null; do
-    [ "$(date +%s)" -lt "$end" ] || die "the program did not end within $1s"
-    sleep 0.2
-  done
-  wait "$prog_pid" || true
-  prog_pid=""
 }
 
 # ---------------------------------------------------------------------------- private machine
@@ -108,20 +77,8 @@ mount -t tmpfs -o size=1m,mode=0755 tmpfs /opt/zerdapos
 mkdir -p "$out/xdg" && chmod 700 "$out/xdg"
 log "namespaces ready: host $station, loopback only, tmpfs on /opt/zerdapos"
 
-"$root/scripts/mariadb_private.sh" start "$dbdir" 3306 > "$out/server-start.log" 2>&1 \
-  || { cat "$out/server-start.log"; die "the private server did not start on port 3306"; }
-{ printf "SET @istasyon = '%s';\n" "$station"; cat "$root/demo/demo_restaurant.sql"; } \
-  | mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot \
-      -p73507350 zerdapos \
-  || die "the demo restaurant did not load"
-log "server on 127.0.0.1:3306 with the demo restaurant"
-
-Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
-  > "$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_until 20 "Xvfb to start" test -s "$out/display"
-export DISPLAY=":$(head -n 1 "$out/display")"
-log "Xvfb on $DISPLAY"
+start_demo_server "$station"
+start_xvfb
 
 printf '127.0.0.1\n' > /opt/zerdapos/Kuryeset.ini
 

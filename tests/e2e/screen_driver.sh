@@ -7,6 +7,32 @@
 # window with the caption it is given: Wine draws the frames itself, so there the X window is
 # larger than what the program lays out.
 
+prog_pid=""
+xvfb_pid=""
+extra_cleanup=""
+
+die() {
+  log "FAILED: $*"
+  shot "failure"
+  if [ -f "$out/program.log" ]; then
+    log "program output:"; tail -n 30 "$out/program.log" | sed 's/^/    /'
+  fi
+  exit 1
+}
+end_run() {
+  local status=$?
+  trap - EXIT INT TERM
+  if [ -n "$prog_pid" ]; then kill "$prog_pid" 2> /dev/null || true; fi
+  if [ -n "$extra_cleanup" ]; then $extra_cleanup 2> /dev/null || true; fi
+  "$root/scripts/mariadb_private.sh" stop "$dbdir" > /dev/null 2>&1 || true
+  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
+  log "finished with status $status"
+  exit "$status"
+}
+trap end_run EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
 log() {
   local tenths=$(( ($(date +%s%N) - started) / 100000000 ))
   printf '[%s %4d.%ds] %s\n' "${LOG_TAG:-e2e}" $(( tenths / 10 )) $(( tenths % 10 )) "$*"
@@ -15,6 +41,38 @@ log() {
 shot() { # name: a screenshot of the whole screen
   [ -n "${DISPLAY:-}" ] || return 0
   import -window root "$out/$1.png" 2> /dev/null || true
+}
+
+# The private MariaDB server on port 3306 of the namespace's loopback, with the demo restaurant and
+# this till's host name in its terminal list.
+start_demo_server() { # station
+  "$root/scripts/mariadb_private.sh" start "$dbdir" 3306 > "$out/server-start.log" 2>&1 \
+    || { cat "$out/server-start.log"; die "the private server did not start on port 3306"; }
+  { printf "SET @istasyon = '%s';\n" "$1"; cat "$root/demo/demo_restaurant.sql"; } \
+    | mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot \
+        -p73507350 zerdapos \
+    || die "the demo restaurant did not load"
+  log "server on 127.0.0.1:3306 with the demo restaurant"
+}
+
+# Xvfb at the size the screens are laid out for; sets xvfb_pid and DISPLAY.
+start_xvfb() {
+  Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
+    > "$out/xvfb.log" 2>&1 &
+  xvfb_pid=$!
+  wait_until 20 "Xvfb to start" test -s "$out/display"
+  export DISPLAY=":$(head -n 1 "$out/display")"
+  log "Xvfb on $DISPLAY"
+}
+
+wait_program_end() { # seconds
+  local end=$(( $(date +%s) + $1 ))
+  while kill -0 "$prog_pid" 2> /dev/null; do
+    [ "$(date +%s)" -lt "$end" ] || die "the program did not end within $1s"
+    sleep 0.2
+  done
+  wait "$prog_pid" || true
+  prog_pid=""
 }
 
 sql() {

@@ -52,31 +52,9 @@ courier=Hasan
 section='Paket Servis'
 LOG_TAG=wine
 
-prog_pid=""
-xvfb_pid=""
 # shellcheck source=../e2e/screen_driver.sh
 . "$root/tests/e2e/screen_driver.sh"
-die() {
-  log "FAILED: $*"
-  shot "failure"
-  if [ -f "$out/program.log" ]; then
-    log "program output:"; tail -n 30 "$out/program.log" | sed 's/^/    /'
-  fi
-  exit 1
-}
-cleanup() {
-  local status=$?
-  trap - EXIT INT TERM
-  if [ -n "$prog_pid" ]; then kill "$prog_pid" 2> /dev/null || true; fi
-  wineserver -k 2> /dev/null || true
-  "$root/scripts/mariadb_private.sh" stop "$dbdir" > /dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2> /dev/null || true; fi
-  log "finished with status $status"
-  exit "$status"
-}
-trap cleanup EXIT
-trap 'exit 130' INT
-trap 'exit 143' TERM
+extra_cleanup="wineserver -k"
 
 failures=0
 check() { # description, command...: counts a failure instead of stopping, so one run shows them all
@@ -91,20 +69,8 @@ ip link set lo up
 hostname "$station"
 log "namespaces ready: host $station, loopback only"
 
-"$root/scripts/mariadb_private.sh" start "$dbdir" 3306 > "$out/server-start.log" 2>&1 \
-  || { cat "$out/server-start.log"; die "the private server did not start on port 3306"; }
-{ printf "SET @istasyon = '%s';\n" "$station"; cat "$root/demo/demo_restaurant.sql"; } \
-  | mariadb --no-defaults --default-character-set=utf8mb4 --socket="$(cat "$dbdir/socket")" -uroot \
-      -p73507350 zerdapos \
-  || die "the demo restaurant did not load"
-log "server on 127.0.0.1:3306 with the demo restaurant"
-
-Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
-  > "$out/xvfb.log" 2>&1 &
-xvfb_pid=$!
-wait_until 20 "Xvfb to start" test -s "$out/display"
-export DISPLAY=":$(head -n 1 "$out/display")"
-log "Xvfb on $DISPLAY"
+start_demo_server "$station"
+start_xvfb
 
 # A fresh 64-bit prefix, without the offers to install Mono and Gecko.
 export WINEPREFIX=$out/prefix WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -138,15 +104,6 @@ start_program() { # log name
   ( cd "$out" && exec wine "C:\\Program Files\\Tahsilmatik\\tahsilmatik.exe" > "$out/$1.log" 2>&1 ) &
   prog_pid=$!
   ln -sf "$1.log" "$out/program.log"
-}
-wait_program_end() { # seconds
-  local end=$(( $(date +%s) + $1 ))
-  while kill -0 "$prog_pid" 2> /dev/null; do
-    [ "$(date +%s)" -lt "$end" ] || die "the program did not end within $1s"
-    sleep 0.2
-  done
-  wait "$prog_pid" || true
-  prog_pid=""
 }
 
 # ------------------------------------------------------------------ 1. silent install, no address
