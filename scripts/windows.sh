@@ -26,8 +26,7 @@ step() { printf 'windows: %s\n' "$*"; }
 started=$SECONDS
 
 step "1/6 installing what is missing (scripts/deps.sh windows)"
-"$here/deps.sh"
-"$here/deps.sh" windows
+"$here/deps.sh" windows   # the project's packages and the Windows build's
 
 step "2/6 the Windows SDK: MariaDB Connector/C and Qt's base module from Debian's sources"
 sdk=$("$here/windows_sdk.sh" | tail -n 1)
