@@ -18,7 +18,6 @@ namespace zboard {
 
 namespace {
 
-const QString kOrderSavepoint = QStringLiteral("kapanan_adisyon");
 // Session variable that carries a long order's bill number to its stock lines.
 const QString kBillNumber = QStringLiteral("@kapanan_genharno");
 
@@ -33,9 +32,6 @@ constexpr qsizetype kRequestCharacters = 256 * 1024;
 QString closingPiece(qint64 orderNo) {
   return QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
 }
-
-// Raised when the end deletes other rows than the run closed.
-struct ChangedElsewhere {};
 
 QString changedElsewhereText() {
   return QStringLiteral(
@@ -52,12 +48,6 @@ QString notBookedNote() {
 QString cannotTellNote() {
   return QStringLiteral(
       "Tahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
-}
-
-QString numberList(const std::vector<qint64> &numbers) {
-  QStringList texts;
-  for (const qint64 n : numbers) texts << QString::number(n);
-  return texts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -133,10 +123,11 @@ void ClosingRun::execute() {
   m.showProgress();
   m.processEvents();
 
+  transaction_ = serverTransaction(b.Connect, bills_);
   std::exception_ptr failure;
   std::optional<zdb::DbError> error;
   try {
-    // The transaction begins with the first group's reads, in the same request.
+    // The run begins with the first group's reads, in the same request.
     beginPending_ = true;
     b.QueryMainSip.first();
     while (!b.QueryMainSip.eof()) {
@@ -144,7 +135,12 @@ void ClosingRun::execute() {
       readGroup(group);
       writeGroup(group);
     }
-    if (std::exchange(beginPending_, false)) b.Connect.begin();  // nothing listed
+    if (std::exchange(beginPending_, false)) {  // nothing listed
+      zdb::Batch start(b.Connect);
+      transaction_->begin(start);
+      start.send();
+      transaction_->begun(start);
+    }
     finish();
   } catch (const ChangedElsewhere &) {
     outcome_ = Outcome::ChangedElsewhere;
@@ -156,12 +152,12 @@ void ClosingRun::execute() {
     failure = std::current_exception();
   }
 
-  Truth truth = Truth::NotBooked;
+  RunTruth truth = RunTruth::NotBooked;
   if (error) {
-    truth = findOutWhatWasBooked();
-    if (truth == Truth::Booked) outcome_ = Outcome::Closed;
+    truth = transaction_->findOutWhatWasBooked();
+    if (truth == RunTruth::Booked) outcome_ = Outcome::Closed;
     // A deadlock or a lock wait that ran out met another terminal working on these orders.
-    if (truth == Truth::ChangedElsewhere || (truth == Truth::NotBooked && error->isLockConflict()))
+    if (truth == RunTruth::ChangedElsewhere || (truth == RunTruth::NotBooked && error->isLockConflict()))
       outcome_ = Outcome::ChangedElsewhere;
   }
 
@@ -187,13 +183,7 @@ void ClosingRun::execute() {
 
   // Nothing of the run stays written (or, when the server cannot be asked, the next command's
   // reload shows what did); the board still holds every order it listed.
-  if (!error) {
-    try {
-      b.Connect.rollback();
-    } catch (const zdb::DbError &) {
-      // A lost session took its transaction with it.
-    }
-  }
+  if (!error) transaction_->undo();
   b.HeldOrderClause = listedClause_;
   giveBoardBack();
   showRefusedLines();
@@ -203,59 +193,10 @@ void ClosingRun::execute() {
   } else if (error) {
     // A connection that stays lost is opened again by the board at the next command.
     m.showErrorAndNote(zdlg::errorBoxText(error->text()),
-                       truth == Truth::CannotTell ? cannotTellNote() : notBookedNote());
+                       truth == RunTruth::CannotTell ? cannotTellNote() : notBookedNote());
   } else {
     std::rethrow_exception(failure);
   }
-}
-
-ClosingRun::Truth ClosingRun::findOutWhatWasBooked() {
-  zdb::Connection &c = board_.Connect;
-  // Ends the transaction on a live session; on a lost one the server ends it.
-  try {
-    c.rollback();
-  } catch (const zdb::DbError &) {
-    try {
-      c.reopen();
-    } catch (const zdb::DbError &) {
-      return Truth::CannotTell;
-    }
-  }
-  std::vector<qint64> ids, orders;
-  for (const auto &[id, orderNo] : bills_) {
-    ids.push_back(id);
-    orders.push_back(orderNo);
-  }
-  if (ids.empty()) {
-    // Without a bill that the server confirmed, the run never came to its COMMIT.
-    return Truth::NotBooked;
-  }
-  zdb::Batch check(c);
-  const int billsRead = check.add(
-      QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'),
-      true);
-  const int openRead = check.add(
-      QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") + numberList(orders) + QLatin1Char(')'),
-      true);
-  zdb::Query::Result found, open;
-  try {
-    check.send();
-    found = check.takeRows(billsRead);
-    open = check.takeRows(openRead);
-  } catch (const zdb::DbError &) {
-    return Truth::CannotTell;
-  }
-  size_t ours = 0;
-  for (const auto &row : found.rows) {
-    const auto bill = bills_.find(row.at(0).toLongLong());
-    if (bill != bills_.end() && bill->second == row.at(1).toLongLong()) ++ours;
-  }
-  if (ours == bills_.size()) return Truth::Booked;
-  // Some but not all of one transaction's bills: someone changed them since; the reload shows it.
-  if (ours > 0) return Truth::CannotTell;
-  // Orders gone without this run's bills: another terminal closed them.
-  if (open.rows.size() < orders.size()) return Truth::ChangedElsewhere;
-  return Truth::NotBooked;
 }
 
 void ClosingRun::showRefusedLines() {
@@ -302,10 +243,8 @@ QStringList ClosingRun::markedRegisterLookups(int row) const {
 
 void ClosingRun::readGroup(std::vector<Order> &group) {
   zdb::Batch batch(board_.Connect);
-  if (std::exchange(beginPending_, false)) {
-    board_.Connect.beganInBatch();
-    batch.add(zdb::Connection::beginStatement());
-  }
+  const bool first = std::exchange(beginPending_, false);
+  if (first) transaction_->begin(batch);
   std::map<QString, int> asked;  // look-ups of this batch -> their statement
   auto lookUp = [&](const QString &statement) {
     if (lookups_.count(statement) == 0 && asked.count(statement) == 0) asked[statement] = batch.add(statement, true);
@@ -320,6 +259,7 @@ void ClosingRun::readGroup(std::vector<Order> &group) {
     lookUp(order.sectionLookup);
   }
   batch.send();
+  if (first) transaction_->begun(batch);
   for (size_t i = 0; i < group.size(); ++i)
     if (lines[i] >= 0) group[i].lines = batch.takeRows(lines[i]);
   for (const auto &[statement, index] : asked) lookups_[statement] = batch.takeRows(index);
@@ -367,7 +307,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
     } catch (const zdb::BatchError &e) {
       const Write &failed = writes[first + size_t(e.statement())];
       noteBills(writes, first, first + size_t(e.statement()), batch);
-      // The savepoint, the bill or its number failed: the whole run goes.
+      // The order's start, the bill or its number failed: the whole run goes.
       if (failed.index < failed.order->firstLineWrite) throw;
       giveUp(*failed.order, e);
       givenUp.push_back(failed.order);
@@ -405,11 +345,10 @@ void ClosingRun::composeOrder(Order &order) {
   restoreLookup(b.QueryMusteriTuru, order.customerLookup);
   restoreLookup(b.QueryKisimBolum, order.sectionLookup);
 
-  // Its savepoint (setting one of the same name again replaces the previous order's), its bill,
-  // and its lines in multi-row inserts that take the bill's number from the bill's own insert on
-  // this session.
+  // Its start, its bill, and its lines in multi-row inserts that take the bill's number from the
+  // bill's own insert on this session.
   order.writes.clear();
-  order.writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint;
+  transaction_->startOrder(order.writes);
   order.billWrite = int(order.writes.size());
   order.writes << records_.closedBillStatement(
       {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
@@ -450,12 +389,11 @@ void ClosingRun::countClosed(const Order &order) {
 void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
   Board &b = board_;
   // A bill without all its lines must not stay, nor may its lines leave temp: the order is given
-  // up and stays open. If even the savepoint is gone (lost session, deadlock), the whole run goes.
-  try {
-    b.Connect.rollbackToSavepoint(kOrderSavepoint);
-  } catch (const zdb::DbError &) {
-    throw error;
-  }
+  // up and stays open.
+  qint64 bill = 0;
+  for (const auto &[id, orderNo] : bills_)
+    if (orderNo == order.number) bill = id;
+  transaction_->giveUpOrder(bill, error);
   // Shown once the run has ended: a box now would keep the run's locks while it waits.
   refusedLines_ << zdlg::errorBoxText(error.text());
   std::erase_if(bills_, [&](const auto &bill) { return bill.second == order.number; });
@@ -466,16 +404,18 @@ void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
 
 void ClosingRun::finish() {
   Board &b = board_;
-  // The deletes and the release go in one request, the commit in the next once the deletes are
-  // known to have removed exactly what this run closed.
+  // The deletes and the release go in one request.
   zdb::Batch end(b.Connect);
   int tempDelete = -1, orderDelete = -1, release = -1;
   QString tempStatement, orderStatement, releaseStatement;
+  RunEnd expected;
   if (closedCount_ > 0) {
     // The final " or " loses its "or" and the blank before it: the clause ends with one blank.
     QString &clause = b.HeldOrderClause;
     clause.chop(4);
     clause += QLatin1Char(' ');
+    expected = {clause, closedCount_, closedLines_};
+    transaction_->checkBeforeDeletes(expected);
     tempStatement = QStringLiteral("delete From temp Where ") + clause;
     orderStatement = QStringLiteral("delete From mainsip Where ") + clause;
     tempDelete = end.add(tempStatement);
@@ -488,22 +428,22 @@ void ClosingRun::finish() {
     releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + ReleaseClause;
     release = end.add(releaseStatement);
   }
-  end.send(zdb::Batch::OnFailure::Keep);
-  if (closedCount_ > 0) {
-    end.expectRan(tempDelete);
-    b.QueryTemp.noteExecuted(tempStatement, end.rowsAffected(tempDelete));
-    const int linesDeleted = b.QueryTemp.rowsAffected();
-    end.expectRan(orderDelete);
-    b.QueryMainSip.noteExecuted(orderStatement, end.rowsAffected(orderDelete));
-    // Another terminal closed an order meanwhile, or its lines changed after they were read. The
-    // release that went with the deletes is rolled back with them.
-    if (b.QueryMainSip.rowsAffected() != closedCount_ || linesDeleted != closedLines_) throw ChangedElsewhere{};
-  }
-  if (release >= 0) {
-    end.expectRan(release);
-    b.QueryMainSip.noteExecuted(releaseStatement, end.rowsAffected(release));
-  }
-  b.Connect.commit();
+  transaction_->end(end, expected, [&] {
+    RunDeleted deleted;
+    if (tempDelete >= 0) {
+      end.expectRan(tempDelete);
+      b.QueryTemp.noteExecuted(tempStatement, end.rowsAffected(tempDelete));
+      deleted.lines = b.QueryTemp.rowsAffected();
+      end.expectRan(orderDelete);
+      b.QueryMainSip.noteExecuted(orderStatement, end.rowsAffected(orderDelete));
+      deleted.orders = b.QueryMainSip.rowsAffected();
+    }
+    if (release >= 0) {
+      end.expectRan(release);
+      b.QueryMainSip.noteExecuted(releaseStatement, end.rowsAffected(release));
+    }
+    return deleted;
+  });
   outcome_ = closedCount_ > 0 ? Outcome::Closed : Outcome::NothingClosed;
 }
 
