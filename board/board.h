@@ -77,6 +77,7 @@ class Board : public QObject {
   int ClickedColumn = 0;
   QString ClickedOrderNo;
   std::vector<double> RegisterCounts, RegisterAmounts;
+  int markedCount = 0;  // the marks the summary counted, which Label7 shows
   int SummaryColumnCount = 0;
 
   // ---- board creation and start-up

@@ -1,6 +1,7 @@
 #include "closing_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -33,6 +34,28 @@ QString closingPiece(qint64 orderNo) {
   return QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
 }
 
+// The closing list as the deletes name it: the pieces, the final " or " without its "or" and the
+// blank before it, so that it ends with one blank; for 101 and 102
+// " Adisyonno = 101 or  Adisyonno = 102 ".
+QString closingClause(const std::vector<qint64> &orders) {
+  QString clause;
+  for (const qint64 orderNo : orders) clause += closingPiece(orderNo);
+  clause.chop(4);
+  clause += QLatin1Char(' ');
+  return clause;
+}
+
+// "where adisyonno in (103, 104)".
+QString releaseClause(const std::vector<qint64> &orders) {
+  QStringList numbers;
+  numbers.reserve(qsizetype(orders.size()));
+  for (const qint64 orderNo : orders) numbers << QString::number(orderNo);
+  return QStringLiteral("where adisyonno in (") + numbers.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// An amount to the cent, as the grid shows it.
+double toCents(double amount) { return std::round(amount * 100.0) / 100.0; }
+
 QString changedElsewhereText() {
   return QStringLiteral(
       "Bu adisyonlar başka bir terminalde değiştirilmiş veya kapatılmış. Hiçbir hesap tahsil "
@@ -56,7 +79,7 @@ QString cannotTellNote() {
 
 void Board::Button2Click() {
   runCommand([this] {
-    if (Summary.Label7.caption == QLatin1String("0")) return;
+    if (markedCount == 0) return;  // Label7 shows "0"
     if (HeldOrderClause.isEmpty()) return;
     if (QueryMainSip.recordCount() < 1) return;
     if (ListBox2.items.isEmpty()) return;
@@ -165,11 +188,12 @@ void ClosingRun::execute() {
     giveBoardBack();
     showRefusedLines();
     b.HeldOrderClause.clear();
-    if (closedCount_ > 0) {
+    if (!closing_.empty()) {
       // The summary's figures stand only when they are what was closed: not when an order was
       // given up, nor when a row carried two marks and was counted twice.
-      const bool asSummary = givenUpCount_ == 0 && b.Summary.Label7.caption == zfmt::general(closedCount_);
-      const QString count = asSummary ? b.Summary.Label7.caption : zfmt::general(closedCount_);
+      const int closed = int(closing_.size());
+      const bool asSummary = givenUpCount_ == 0 && b.markedCount == closed;
+      const QString count = asSummary ? b.Summary.Label7.caption : zfmt::general(closed);
       const QString amount = asSummary ? b.Summary.Label8.caption : zfmt::amount(closedAmount_);
       zdlg::DialogMessage = records_.values().courier + QStringLiteral(" Adına Kayıtlı ") + count +
                             QStringLiteral(" Adet ") + amount + QStringLiteral(" Tutarındaki Hesap ") +
@@ -212,6 +236,7 @@ std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
     order.recNo = b.QueryMainSip.recNo();
     order.row = order.recNo - 1;
     order.number = currentOrderNumber();
+    order.amount = toCents(b.QueryMainSip.field(QStringLiteral("Tutar")).asFloat());
     order.registerLookups = markedRegisterLookups(order.row);
     if (order.marked()) {
       ++marked;
@@ -273,7 +298,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   for (Order &order : group) {
     paintGridRow(order.row);
     if (!order.marked()) {
-      addToRelease(order.number);
+      released_.push_back(order.number);
     } else {
       composeOrder(order);
       composed.push_back(&order);
@@ -317,6 +342,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   }
   for (const Order *order : composed)
     if (std::find(givenUp.begin(), givenUp.end(), order) == givenUp.end()) countClosed(*order);
+  showClosingList();
 }
 
 void ClosingRun::noteBills(const std::vector<Write> &writes, size_t first, size_t end, const zdb::Batch &batch) {
@@ -338,6 +364,7 @@ void ClosingRun::paintGridRow(int row) {
 void ClosingRun::composeOrder(Order &order) {
   Board &b = board_;
   zdlg::Messenger &m = b.messenger();
+  // The order is in the closing list while it is written; a given-up order leaves it again.
   b.HeldOrderClause += closingPiece(order.number);
 
   restoreLookup(b.QueryKasaAdi, order.registerLookups.last());
@@ -381,13 +408,12 @@ void ClosingRun::composeOrder(Order &order) {
 }
 
 void ClosingRun::countClosed(const Order &order) {
-  ++closedCount_;
+  closing_.push_back(order.number);
   closedLines_ += order.lineCount;
-  closedAmount_ += zfmt::parseAmount(board_.NextGrid1.cell(2, order.row).text);
+  closedAmount_ += order.amount;
 }
 
 void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
-  Board &b = board_;
   // A bill without all its lines must not stay, nor may its lines leave temp: the order is given
   // up and stays open.
   qint64 bill = 0;
@@ -397,8 +423,7 @@ void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
   // Shown once the run has ended: a box now would keep the run's locks while it waits.
   refusedLines_ << zdlg::errorBoxText(error.text());
   std::erase_if(bills_, [&](const auto &bill) { return bill.second == order.number; });
-  b.HeldOrderClause.remove(closingPiece(order.number));
-  addToRelease(order.number);
+  released_.push_back(order.number);
   ++givenUpCount_;
 }
 
@@ -409,12 +434,10 @@ void ClosingRun::finish() {
   int tempDelete = -1, orderDelete = -1, release = -1;
   QString tempStatement, orderStatement, releaseStatement;
   RunEnd expected;
-  if (closedCount_ > 0) {
-    // The final " or " loses its "or" and the blank before it: the clause ends with one blank.
-    QString &clause = b.HeldOrderClause;
-    clause.chop(4);
-    clause += QLatin1Char(' ');
-    expected = {clause, closedCount_, closedLines_};
+  if (!closing_.empty()) {
+    const QString clause = closingClause(closing_);
+    b.HeldOrderClause = clause;
+    expected = {clause, int(closing_.size()), closedLines_};
     transaction_->checkBeforeDeletes(expected);
     tempStatement = QStringLiteral("delete From temp Where ") + clause;
     orderStatement = QStringLiteral("delete From mainsip Where ") + clause;
@@ -422,10 +445,8 @@ void ClosingRun::finish() {
     orderDelete = end.add(orderStatement);
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
-  if (!ReleaseClause.isEmpty()) {
-    ReleaseClause.chop(2);
-    ReleaseClause += QLatin1Char(')');
-    releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + ReleaseClause;
+  if (!released_.empty()) {
+    releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
     release = end.add(releaseStatement);
   }
   transaction_->end(end, expected, [&] {
@@ -444,7 +465,7 @@ void ClosingRun::finish() {
     }
     return deleted;
   });
-  outcome_ = closedCount_ > 0 ? Outcome::Closed : Outcome::NothingClosed;
+  outcome_ = closing_.empty() ? Outcome::NothingClosed : Outcome::Closed;
 }
 
 void ClosingRun::giveBoardBack() {
@@ -471,9 +492,10 @@ void ClosingRun::restoreLookup(zdb::Query &query, const QString &statement) {
   query.restore(known->second);
 }
 
-void ClosingRun::addToRelease(qint64 orderNo) {
-  if (ReleaseClause.isEmpty()) ReleaseClause = QStringLiteral("where adisyonno in (");
-  ReleaseClause += QString::number(orderNo) + QStringLiteral(", ");
+void ClosingRun::showClosingList() {
+  QString list;
+  for (const qint64 orderNo : closing_) list += closingPiece(orderNo);
+  board_.HeldOrderClause = list;
 }
 
 }  // namespace zboard

@@ -56,6 +56,7 @@ class ClosingRun {
     int recNo = 0;  // of QueryMainSip
     int row = -1;   // of the grid
     qint64 number = 0;
+    double amount = 0;  // as listed, to the cent as the grid shows it
     QStringList registerLookups;  // one per "Ok" cell, left to right; none when unmarked
     QString customerLookup;
     QString sectionLookup;
@@ -85,16 +86,19 @@ class ClosingRun {
   void finish();
   void giveBoardBack();
   qint64 currentOrderNumber() const;
-  void addToRelease(qint64 orderNo);
+  // HeldOrderClause during the run: the pieces of the orders closed so far.
+  void showClosingList();
   // Puts back into `query` the answer this run read for `statement`.
   void restoreLookup(zdb::Query &query, const QString &statement);
 
   Board &board_;
   ClosingRecords records_;
   std::function<void(bool)> setBoardEnabled_;
-  QString listedClause_;  // HeldOrderClause of the listing, restored when the run is rolled back
-  QString ReleaseClause;
-  int closedCount_ = 0;
+  QString listedClause_;  // HeldOrderClause of the listing, restored when the run is taken back
+  // The run's own state is kept as plain values; the texts of its statements and HeldOrderClause
+  // are written from them.
+  std::vector<qint64> closing_;   // orders closed (bill and lines written), in the order closed
+  std::vector<qint64> released_;  // orders left unmarked or given up: their hold is released
   int givenUpCount_ = 0;
   int closedLines_ = 0;
   double closedAmount_ = 0;
