@@ -8,6 +8,31 @@
 
 namespace zdb {
 
+namespace {
+// Runs `statements` in one request, one after the other; the server stops at the first that fails.
+// Returns -1 when all ran, else the index of the one that failed, with its error. The rows of
+// statement `keep` (when it ran) go to `rows`.
+int runTogether(QSqlDatabase &db, const QStringList &statements, int keep, Query::Result *rows, QSqlError *error) {
+  QSqlQuery q(db);
+  q.setForwardOnly(true);
+  if (!q.exec(statements.join(QStringLiteral(";\n")))) {
+    *error = q.lastError();
+    return 0;
+  }
+  for (int i = 0;; ++i) {
+    if (i == keep && q.isSelect()) *rows = Query::Result::read(q, statements.at(i));
+    if (i + 1 == statements.size()) break;
+    if (!q.nextResult()) {
+      *error = q.lastError();
+      return i + 1;
+    }
+  }
+  while (q.nextResult()) {
+  }
+  return -1;
+}
+}  // namespace
+
 Connection::Connection(const QString &connectionName) : name_(connectionName) {
   if (QSqlDatabase::contains(name_)) QSqlDatabase::removeDatabase(name_);
   QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QMYSQL"), name_);
@@ -54,13 +79,35 @@ void Connection::open() {
   for (const QString &item : mode.value(0).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     if (!dropped.contains(item.trimmed(), Qt::CaseInsensitive)) kept << item.trimmed();
   }
-  // A board waits on another terminal's row locks for at most kLockWaitSeconds, not the server's
-  // default of 50 s; the wait's end is reported like a conflict with that terminal.
-  QSqlQuery set(db);
-  if (!set.exec(QStringLiteral("SET SESSION sql_mode = '%1', SESSION innodb_lock_wait_timeout = %2")
-                    .arg(kept.join(QLatin1Char(',')))
-                    .arg(kLockWaitSeconds)))
-    throw DbError(set.lastError());
+  // A board waits on another terminal's locks for at most kLockWaitSeconds, not the server's
+  // default (50 s for rows, a day for tables); the wait's end is reported like a conflict with that
+  // terminal. The opening read goes last, in the same request.
+  QStringList statements = {QStringLiteral("SET SESSION sql_mode = '%1'").arg(kept.join(QLatin1Char(',')))};
+  const int firstLockWait = int(statements.size());
+  statements << lockWaitSettings_;
+  const int read = openingRead_.isEmpty() ? -1 : int(statements.size());
+  if (read >= 0) statements << openingRead_;
+  openingRows_ = Query::Result{};
+  settingsLeftOut_.clear();
+  int from = 0;
+  while (from < statements.size()) {
+    QSqlError error;
+    const int failed = runTogether(db, statements.mid(from), read - from, &openingRows_, &error);
+    if (failed < 0) break;
+    const int statement = from + failed;
+    const int code = error.nativeErrorCode().toInt();
+    // The read refused by the server: the opening stands without its answer. A lost connection
+    // (the client library's own errors) fails it.
+    const bool clientError = code >= 2000 && code < 3000;
+    if (statement == read && !clientError) break;
+    constexpr int kUnknownVariable = 1193;  // ER_UNKNOWN_SYSTEM_VARIABLE
+    constexpr int kGlobalOnly = 1229;       // ER_GLOBAL_VARIABLE
+    constexpr int kReadOnly = 1238;         // ER_INCORRECT_GLOBAL_LOCAL_VAR
+    if (statement < firstLockWait || (code != kUnknownVariable && code != kGlobalOnly && code != kReadOnly))
+      throw DbError(error);
+    settingsLeftOut_ << statements.at(statement);
+    from = statement + 1;
+  }
 }
 
 bool Connection::isOpen() const { return database().isOpen(); }
