@@ -62,17 +62,6 @@ QString changedElsewhereText() {
       "edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
 }
 
-// Below the error's text when the database shows that nothing of the run was booked.
-QString notBookedNote() {
-  return QStringLiteral("Hiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
-}
-
-// Below the error's text when the server could not be asked.
-QString cannotTellNote() {
-  return QStringLiteral(
-      "Tahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
-}
-
 }  // namespace
 
 // ------------------------------------------------------------------------------- Board
@@ -146,7 +135,7 @@ void ClosingRun::execute() {
   m.showProgress();
   m.processEvents();
 
-  transaction_ = serverTransaction(b.Connect, bills_);
+  transaction_ = chooseTransaction();
   std::exception_ptr failure;
   std::optional<zdb::DbError> error;
   try {
@@ -167,6 +156,8 @@ void ClosingRun::execute() {
     finish();
   } catch (const ChangedElsewhere &) {
     outcome_ = Outcome::ChangedElsewhere;
+  } catch (const ClosingBusy &) {
+    outcome_ = Outcome::Busy;
   } catch (const zdb::DbError &e) {
     outcome_ = Outcome::Failed;
     error = e;
@@ -176,13 +167,28 @@ void ClosingRun::execute() {
   }
 
   RunTruth truth = RunTruth::NotBooked;
-  if (error) {
+  if (!error && outcome_ != Outcome::Closed && outcome_ != Outcome::NothingClosed) {
+    // Nothing of the run may stay. Where that cannot be done on the session, the look below
+    // settles it on another, or the board does at its next command.
+    try {
+      transaction_->undo();
+    } catch (const zdb::DbError &e) {
+      truth = transaction_->findOutWhatWasBooked();
+      if (truth == RunTruth::CannotTell) {
+        outcome_ = Outcome::Failed;
+        error = e;
+      }
+    }
+  } else if (error) {
     truth = transaction_->findOutWhatWasBooked();
     if (truth == RunTruth::Booked) outcome_ = Outcome::Closed;
     // A deadlock or a lock wait that ran out met another terminal working on these orders.
     if (truth == RunTruth::ChangedElsewhere || (truth == RunTruth::NotBooked && error->isLockConflict()))
       outcome_ = Outcome::ChangedElsewhere;
   }
+  // What could not be settled for want of the server is the board's to settle first, at its
+  // next command; until then it starts no run.
+  if (transaction_->unsettled()) b.keepUnsettledRun(std::move(transaction_));
 
   if (outcome_ == Outcome::Closed || outcome_ == Outcome::NothingClosed) {
     giveBoardBack();
@@ -205,14 +211,16 @@ void ClosingRun::execute() {
     return;
   }
 
-  // Nothing of the run stays written (or, when the server cannot be asked, the next command's
-  // reload shows what did); the board still holds every order it listed.
-  if (!error) transaction_->undo();
+  // Nothing of the run stays written (or, when the server cannot be asked, the next command
+  // settles it and its reload shows what is there); the board still holds every order it listed.
   b.HeldOrderClause = listedClause_;
   giveBoardBack();
   showRefusedLines();
   if (outcome_ == Outcome::ChangedElsewhere) {
     zdlg::DialogMessage = changedElsewhereText();
+    m.showInformation();
+  } else if (outcome_ == Outcome::Busy) {
+    zdlg::DialogMessage = closingBusyText();
     m.showInformation();
   } else if (error) {
     // A connection that stays lost is opened again by the board at the next command.
@@ -251,6 +259,31 @@ std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
     b.QueryMainSip.next();
   }
   return group;
+}
+
+std::vector<qint64> ClosingRun::markedOrders() const {
+  const zdb::Query &orders = board_.QueryMainSip;
+  std::vector<qint64> marked;
+  for (int r = 0; r < orders.recordCount(); ++r) {
+    if (markedRegisterLookups(r).isEmpty()) continue;
+    bool ok = false;
+    const qint64 number = orders.value(r, QStringLiteral("ADISYONNO")).toString().toLongLong(&ok);
+    if (ok) marked.push_back(number);  // any other stops the walk when it comes to it
+  }
+  return marked;
+}
+
+std::unique_ptr<ClosingTransaction> ClosingRun::chooseTransaction() const {
+  Board &b = board_;
+  if (b.tablesHaveTransactions()) return serverTransaction(b.Connect, bills_);
+  UndoingRun run;
+  run.marked = markedOrders();
+  run.lockWaitSeconds = b.closingLockWaitSeconds;
+  run.operatorName = records_.values().operatorName;
+  run.station = b.QueryStation.isOpen() && !b.QueryStation.isEmpty() ? b.QueryStation.fieldValue(QStringLiteral("StationNo")) : QVariant();
+  run.startTime = records_.values().ClosingStartTime;
+  run.workDate = records_.values().ClosingWorkDate;
+  return undoingTransaction(b.Connect, bills_, std::move(run));
 }
 
 QStringList ClosingRun::markedRegisterLookups(int row) const {
@@ -375,7 +408,7 @@ void ClosingRun::composeOrder(Order &order) {
   // Its start, its bill, and its lines in multi-row inserts that take the bill's number from the
   // bill's own insert on this session.
   order.writes.clear();
-  transaction_->startOrder(order.writes);
+  transaction_->startOrder(order.number, order.writes);
   order.billWrite = int(order.writes.size());
   order.writes << records_.closedBillStatement(
       {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});

@@ -49,7 +49,7 @@ class ClosingRun {
   void execute();
 
  private:
-  enum class Outcome { Closed, NothingClosed, ChangedElsewhere, Failed };
+  enum class Outcome { Closed, NothingClosed, ChangedElsewhere, Busy, Failed };
 
   // A row of the listing as the walk meets it.
   struct Order {
@@ -72,6 +72,9 @@ class ClosingRun {
   void readGroup(std::vector<Order> &group);
   void writeGroup(std::vector<Order> &group);
   QStringList markedRegisterLookups(int row) const;
+  // The orders the run is to close: the listed orders whose row carries a mark.
+  std::vector<qint64> markedOrders() const;
+  std::unique_ptr<ClosingTransaction> chooseTransaction() const;
   void paintGridRow(int row);
   void composeOrder(Order &order);
   void countClosed(const Order &order);

@@ -1,10 +1,12 @@
 #include "closing_transaction.h"
 
+#include <QSet>
 #include <vector>
 
 #include "db/batch.h"
 #include "db/connection.h"
 #include "db/db_error.h"
+#include "db/quoting.h"
 
 namespace zboard {
 
@@ -31,7 +33,7 @@ class ServerTransaction : public ClosingTransaction {
   void begun(zdb::Batch &) override {}
 
   // Setting a savepoint of the same name again replaces the previous order's.
-  void startOrder(QStringList &writes) override { writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint; }
+  void startOrder(qint64, QStringList &writes) override { writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint; }
 
   void giveUpOrder(qint64, const zdb::DbError &cause) override {
     // If even the savepoint is gone (lost session, deadlock), the whole run goes.
@@ -86,7 +88,290 @@ class ServerTransaction : public ClosingTransaction {
   const RunBills &bills_;
 };
 
+// ------------------------------------------------------------------ tables without transactions
+
+// Every terminal's closing run takes this lock first; the server lets it go when the session ends.
+const QString kClosingLock = QStringLiteral("'zerdapos_paket_kapanis'");
+
+// On MyISAM (and Aria, MEMORY) START TRANSACTION and ROLLBACK change nothing: every statement stands
+// once it ran. So:
+// - the runs of all terminals follow one another: a run holds a named lock (GET_LOCK, bounded wait)
+//   from its first request to its last, and looks first whether its orders are still open and
+//   without a bill;
+// - before its deletes it locks temp and mainsip and counts what they will remove; other rows than
+//   it read (a line arrived, an order gone) and it is taken back;
+// - whatever it wrote and must not keep (an error, a lost connection, the check before the deletes)
+//   is deleted again by the insert ids the server gave its bills, their stock rows with them; bills
+//   whose answers were lost with the connection are found again by what the run wrote into them;
+// - once its deletes went out all of its bills and lines are written: it is finished, not undone;
+// - when the server cannot be reached for that, it stays unsettled and is settled at the board's
+//   next command, before anything else; the lock is taken again first, a new session has none.
+class UndoingTransaction : public ClosingTransaction {
+ public:
+  UndoingTransaction(zdb::Connection &connection, const RunBills &bills, UndoingRun run)
+      : c_(connection), bills_(&bills), run_(std::move(run)) {}
+
+  void begin(zdb::Batch &firstReads) override {
+    generation_ = c_.generation();
+    lockRead_ = firstReads.add(lockStatement(), true);
+    // Not the bill number (that is each insert's own id): where to look for this run's bills.
+    floorRead_ = firstReads.add(QStringLiteral("SELECT IFNULL(MAX(GENHARNO), 0) FROM genhar"), true);
+    if (run_.marked.empty()) return;
+    const QString orders = numberList(run_.marked);
+    openRead_ = firstReads.add(QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") + orders +
+                                   QLatin1Char(')'),
+                               true);
+    billedRead_ = firstReads.add(QStringLiteral("SELECT DISTINCT ADISYONNO FROM genhar WHERE ADISYONNO IN (") + orders +
+                                     QStringLiteral(") AND TARIH = ") + zdb::literal(run_.workDate),
+                                 true);
+  }
+
+  void begun(zdb::Batch &firstReads) override {
+    const zdb::Query::Result lock = firstReads.takeRows(lockRead_);
+    lockHeld_ = !lock.rows.empty() && lock.rows.front().at(0).toInt() == 1;
+    if (!lockHeld_) throw ClosingBusy{};
+    session_ = lock.rows.front().at(1).toLongLong();
+    const zdb::Query::Result floor = firstReads.takeRows(floorRead_);
+    if (!floor.rows.empty()) floor_ = floor.rows.front().at(0).toLongLong();
+    if (run_.marked.empty()) return;
+    // Another terminal's run closed them before this one got the lock, or one that failed still
+    // has to take its bills back: closing them now would close them twice.
+    QSet<qint64> open, billed;
+    for (const auto &row : firstReads.takeRows(openRead_).rows) open.insert(row.at(0).toLongLong());
+    for (const auto &row : firstReads.takeRows(billedRead_).rows) billed.insert(row.at(0).toLongLong());
+    for (const qint64 order : run_.marked)
+      if (!open.contains(order) || billed.contains(order)) throw ChangedElsewhere{};
+  }
+
+  void startOrder(qint64 order, QStringList &) override { written_.push_back(order); }
+
+  void giveUpOrder(qint64 bill, const zdb::DbError &cause) override {
+    // The multi-row insert that failed may have left the rows before the rejected one.
+    if (bill <= 0) throw cause;
+    zdb::Batch back(c_);
+    back.add(QStringLiteral("DELETE FROM stokhar WHERE GENHARNO = %1").arg(bill));
+    back.add(QStringLiteral("DELETE FROM genhar WHERE GENHARNO = %1").arg(bill));
+    try {
+      back.send();
+    } catch (const zdb::DbError &) {
+      throw cause;  // the bill is still the run's: the run's undo takes it
+    }
+  }
+
+  void checkBeforeDeletes(const RunEnd &expected) override {
+    // Until the deletes, nobody may add a line to these orders or take one away.
+    zdb::Batch check(c_);
+    check.add(QStringLiteral("LOCK TABLES temp WRITE, mainsip WRITE"));
+    const int lines = check.add(QStringLiteral("SELECT COUNT(*) FROM temp WHERE ") + expected.clause, true);
+    const int orders = check.add(QStringLiteral("SELECT COUNT(*) FROM mainsip WHERE ") + expected.clause, true);
+    tablesLocked_ = true;
+    check.send();
+    const auto count = [&](int index) {
+      const zdb::Query::Result rows = check.takeRows(index);
+      return rows.rows.empty() ? -1 : rows.rows.front().at(0).toInt();
+    };
+    if (count(lines) != expected.lines || count(orders) != expected.orders) throw ChangedElsewhere{};
+  }
+
+  void end(zdb::Batch &statements, const RunEnd &, const std::function<RunDeleted()> &deleted) override {
+    // Once this goes out, the run is finished whatever comes back: its bills and lines are all
+    // written. The same statements complete it after a fault.
+    for (int i = 0; i < statements.size(); ++i) completion_ << statements.statement(i);
+    deletesSent_ = true;
+    if (tablesLocked_) statements.add(QStringLiteral("UNLOCK TABLES"));
+    const int released = statements.add(QStringLiteral("DO RELEASE_LOCK(%1)").arg(kClosingLock));
+    statements.send(zdb::Batch::OnFailure::Keep);
+    deleted();
+    statements.expectRan(released);
+    tablesLocked_ = lockHeld_ = false;
+  }
+
+  void undo() override { settleOn(); }
+
+  RunTruth findOutWhatWasBooked() override {
+    try {
+      settleHere();
+    } catch (const zdb::DbError &e) {
+      // Out of reach: settled at the next command. Refused by the server: the reload shows what
+      // is there.
+      if (worthRetrying(e)) keepForLater();
+      return RunTruth::CannotTell;
+    }
+    try {
+      return lookUpRun(c_, allBills());
+    } catch (const zdb::DbError &) {
+      return RunTruth::CannotTell;
+    }
+  }
+
+  bool unsettled() const override { return unsettled_; }
+
+  void settle() override {
+    settleOn();
+    unsettled_ = false;
+  }
+
+ private:
+  // Takes the closing lock within the wait; also names this session.
+  QString lockStatement() const {
+    return QStringLiteral("SELECT GET_LOCK(%1, %2), CONNECTION_ID()").arg(kClosingLock).arg(run_.lockWaitSeconds);
+  }
+
+  // On this session while it answers, else on a new one.
+  void settleHere() {
+    try {
+      if (c_.ping()) {
+        settleOn();
+        return;
+      }
+    } catch (const zdb::DbError &e) {
+      if (!worthRetrying(e)) throw;
+    }
+    c_.reopen();
+    settleOn();
+  }
+
+  // Takes the run back, or finishes it when its deletes went out. On a new session the lock is
+  // taken again first (the old session's went with it) and the bills whose answers may have been
+  // lost with the old one are looked for.
+  void settleOn() {
+    if (c_.generation() != generation_) {
+      lockHeld_ = tablesLocked_ = false;
+      answersMayBeLost_ = true;
+      generation_ = c_.generation();
+      endLostSession();
+    }
+    const bool wrote = deletesSent_ || !allBills().empty() || (answersMayBeLost_ && !written_.empty());
+    if (wrote && !lockHeld_) {
+      zdb::Batch lock(c_);
+      lock.add(lockStatement(), true);
+      lock.send();
+      const zdb::Query::Result got = lock.takeRows(0);
+      if (got.rows.empty() || got.rows.front().at(0).toInt() != 1) throw zdb::DbError(closingBusyText());
+      lockHeld_ = true;
+      session_ = got.rows.front().at(1).toLongLong();
+    }
+    if (answersMayBeLost_ && !deletesSent_) findLostBills();
+    answersMayBeLost_ = false;
+    zdb::Batch settle(c_);
+    if (tablesLocked_) settle.add(QStringLiteral("UNLOCK TABLES"));
+    if (deletesSent_) {
+      for (const QString &statement : completion_) settle.add(statement);
+    } else {
+      const RunBills bills = allBills();
+      if (!bills.empty()) {
+        std::vector<qint64> ids;
+        for (const auto &bill : bills) ids.push_back(bill.first);
+        settle.add(QStringLiteral("DELETE FROM stokhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'));
+        settle.add(QStringLiteral("DELETE FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'));
+      }
+    }
+    if (lockHeld_) settle.add(QStringLiteral("DO RELEASE_LOCK(%1)").arg(kClosingLock));
+    settle.send();
+    tablesLocked_ = lockHeld_ = false;
+  }
+
+  // A session lost on the network may live on at the server (it sees no end of a dropped cable): it
+  // keeps the lock and may even be running the run's last request. When it still holds the lock, it
+  // is ended: the run is settled on this session, after it.
+  void endLostSession() {
+    if (session_ <= 0) return;
+    zdb::Batch holder(c_);
+    holder.add(QStringLiteral("SELECT IS_USED_LOCK(%1)").arg(kClosingLock), true);
+    holder.send();
+    const zdb::Query::Result rows = holder.takeRows(0);
+    if (rows.rows.empty() || rows.rows.front().at(0).toLongLong() != session_) return;
+    try {
+      c_.execute(QStringLiteral("KILL CONNECTION %1").arg(session_));
+    } catch (const zdb::DbError &e) {
+      constexpr int kNoSuchThread = 1094;  // it ended meanwhile
+      if (e.serverCode() != kNoSuchThread) throw;
+    }
+  }
+
+  // Bills of orders whose writes went out without an answer (the connection was lost): inserted
+  // after the run began, for one of those orders, by this operator at this terminal in this run.
+  void findLostBills() {
+    std::vector<qint64> orders;
+    const RunBills bills = allBills();
+    for (const qint64 order : written_) {
+      bool known = false;
+      for (const auto &bill : bills) known = known || bill.second == order;
+      if (!known) orders.push_back(order);
+    }
+    if (orders.empty()) return;
+    zdb::Batch look(c_);
+    look.add(QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO > %1 AND ADISYONNO IN (%2) AND "
+                            "KAPATANISMI <=> %3 AND KAPATANTERMINAL <=> %4 AND SAATANALIZ = %5 AND DAKIKA = %6 AND "
+                            "TARIH <=> %7")
+                 .arg(floor_)
+                 .arg(numberList(orders), zdb::literal(run_.operatorName), zdb::literal(run_.station))
+                 .arg(run_.startTime.time().hour())
+                 .arg(run_.startTime.time().minute())
+                 .arg(zdb::literal(run_.workDate)),
+             true);
+    look.send();
+    for (const auto &row : look.takeRows(0).rows) found_[row.at(0).toLongLong()] = row.at(1).toLongLong();
+  }
+
+  RunBills allBills() const {
+    RunBills all = *bills_;
+    all.insert(found_.begin(), found_.end());
+    return all;
+  }
+
+  // The run's own values go when it ends; what settling needs stays here.
+  void keepForLater() {
+    kept_ = *bills_;
+    bills_ = &kept_;
+    unsettled_ = true;
+  }
+
+  zdb::Connection &c_;
+  const RunBills *bills_;
+  RunBills kept_;
+  RunBills found_;
+  UndoingRun run_;
+  int generation_ = -1;  // of the session that holds the lock
+  qint64 session_ = 0;   // its id at the server
+  int lockRead_ = -1, floorRead_ = -1, openRead_ = -1, billedRead_ = -1;
+  qint64 floor_ = 0;
+  std::vector<qint64> written_;  // orders whose writes went to the server
+  QStringList completion_;       // the deletes and the release, once sent
+  bool lockHeld_ = false;
+  bool tablesLocked_ = false;
+  bool deletesSent_ = false;
+  bool answersMayBeLost_ = false;
+  bool unsettled_ = false;
+};
+
 }  // namespace
+
+bool ClosingTransaction::worthRetrying(const zdb::DbError &error) {
+  const int code = error.serverCode();
+  constexpr int kConnectionKilled = 1927;  // ER_CONNECTION_KILLED
+  constexpr int kServerShutdown = 1053;    // ER_SERVER_SHUTDOWN
+  // The client library's own errors (2000 to 2999: gone, lost, cannot connect) and the data layer's.
+  return code == 0 || (code >= 2000 && code < 3000) || code == kConnectionKilled || code == kServerShutdown ||
+         error.isLockConflict();
+}
+
+QString closingBusyText() {
+  return QStringLiteral(
+      "Başka bir terminalde tahsilat yapılıyor. Hiçbir hesap tahsil edilmedi. Lütfen biraz sonra tekrar deneyiniz");
+}
+
+QString notBookedNote() { return QStringLiteral("Hiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız"); }
+
+QString cannotTellNote() {
+  return QStringLiteral(
+      "Tahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
+}
+
+std::unique_ptr<ClosingTransaction> undoingTransaction(zdb::Connection &connection, const RunBills &bills,
+                                                       UndoingRun run) {
+  return std::make_unique<UndoingTransaction>(connection, bills, std::move(run));
+}
 
 std::unique_ptr<ClosingTransaction> serverTransaction(zdb::Connection &connection, const RunBills &bills) {
   return std::make_unique<ServerTransaction>(connection, bills);
