@@ -113,6 +113,8 @@ class UndoingTransaction : public ClosingTransaction {
 
   void begin(zdb::Batch &firstReads) override {
     generation_ = c_.generation();
+    session_ = c_.sessionId();
+    sessionHost_ = c_.sessionHost();
     lockRead_ = firstReads.add(lockStatement(), true);
     // Not the bill number (that is each insert's own id): where to look for this run's bills.
     floorRead_ = firstReads.add(QStringLiteral("SELECT IFNULL(MAX(GENHARNO), 0) FROM genhar"), true);
@@ -130,7 +132,6 @@ class UndoingTransaction : public ClosingTransaction {
     const zdb::Query::Result lock = firstReads.takeRows(lockRead_);
     lockHeld_ = !lock.rows.empty() && lock.rows.front().at(0).toInt() == 1;
     if (!lockHeld_) throw ClosingBusy{};
-    session_ = lock.rows.front().at(1).toLongLong();
     const zdb::Query::Result floor = firstReads.takeRows(floorRead_);
     if (!floor.rows.empty()) floor_ = floor.rows.front().at(0).toLongLong();
     if (run_.marked.empty()) return;
@@ -214,7 +215,7 @@ class UndoingTransaction : public ClosingTransaction {
  private:
   // Takes the closing lock within the wait; also names this session.
   QString lockStatement() const {
-    return QStringLiteral("SELECT GET_LOCK(%1, %2), CONNECTION_ID()").arg(kClosingLock).arg(run_.lockWaitSeconds);
+    return QStringLiteral("SELECT GET_LOCK(%1, %2)").arg(kClosingLock).arg(run_.lockWaitSeconds);
   }
 
   // On this session while it answers, else on a new one.
@@ -235,21 +236,25 @@ class UndoingTransaction : public ClosingTransaction {
   // taken again first (the old session's went with it) and the bills whose answers may have been
   // lost with the old one are looked for.
   void settleOn() {
+    bool ended = false;
     if (c_.generation() != generation_) {
       lockHeld_ = tablesLocked_ = false;
       answersMayBeLost_ = true;
+      ended = endLostSession();
       generation_ = c_.generation();
-      endLostSession();
+      session_ = c_.sessionId();
+      sessionHost_ = c_.sessionHost();
     }
+    // Also when nothing is to be taken back but the old session was ended: the lock it may have
+    // held is free once this session has it.
     const bool wrote = deletesSent_ || !allBills().empty() || (answersMayBeLost_ && !written_.empty());
-    if (wrote && !lockHeld_) {
+    if ((wrote || ended) && !lockHeld_) {
       zdb::Batch lock(c_);
       lock.add(lockStatement(), true);
       lock.send();
       const zdb::Query::Result got = lock.takeRows(0);
       if (got.rows.empty() || got.rows.front().at(0).toInt() != 1) throw zdb::DbError(closingBusyText());
       lockHeld_ = true;
-      session_ = got.rows.front().at(1).toLongLong();
     }
     if (answersMayBeLost_ && !deletesSent_) findLostBills();
     answersMayBeLost_ = false;
@@ -271,22 +276,26 @@ class UndoingTransaction : public ClosingTransaction {
     tablesLocked_ = lockHeld_ = false;
   }
 
-  // A session lost on the network may live on at the server (it sees no end of a dropped cable): it
-  // keeps the lock and may even be running the run's last request. When it still holds the lock, it
-  // is ended: the run is settled on this session, after it.
-  void endLostSession() {
-    if (session_ <= 0) return;
-    zdb::Batch holder(c_);
-    holder.add(QStringLiteral("SELECT IS_USED_LOCK(%1)").arg(kClosingLock), true);
-    holder.send();
-    const zdb::Query::Result rows = holder.takeRows(0);
-    if (rows.rows.empty() || rows.rows.front().at(0).toLongLong() != session_) return;
+  // A session lost on the network may live on at the server (it sees no end of a dropped cable):
+  // it may keep the lock for hours, from every terminal, or still be running the run's statements.
+  // Found by its id and its client's address (an id alone may be another's after a restart), it is
+  // ended; the run is settled on this session, after it. True when it was.
+  bool endLostSession() {
+    if (session_ <= 0 || sessionHost_.isEmpty()) return false;
+    zdb::Batch alive(c_);
+    alive.add(QStringLiteral("SELECT ID FROM information_schema.PROCESSLIST WHERE ID = %1 AND HOST = %2")
+                  .arg(session_)
+                  .arg(zdb::literal(sessionHost_)),
+              true);
+    alive.send();
+    if (alive.takeRows(0).rows.empty()) return false;
     try {
       c_.execute(QStringLiteral("KILL CONNECTION %1").arg(session_));
     } catch (const zdb::DbError &e) {
       constexpr int kNoSuchThread = 1094;  // it ended meanwhile
       if (e.serverCode() != kNoSuchThread) throw;
     }
+    return true;
   }
 
   // Bills of orders whose writes went out without an answer (the connection was lost): inserted
@@ -334,6 +343,7 @@ class UndoingTransaction : public ClosingTransaction {
   UndoingRun run_;
   int generation_ = -1;  // of the session that holds the lock
   qint64 session_ = 0;   // its id at the server
+  QString sessionHost_;  // and its client's address there
   int lockRead_ = -1, floorRead_ = -1, openRead_ = -1, billedRead_ = -1;
   qint64 floor_ = 0;
   std::vector<qint64> written_;  // orders whose writes went to the server

@@ -69,9 +69,15 @@ void Connection::open() {
   // bill carries the zero date-time, which NO_ZERO_DATE in strict mode rejects. The server's
   // other modes, strict mode among them, stay; a combined mode (ANSI, TRADITIONAL) is read back
   // spelled out, so its name goes and its other parts stay.
+  // The session's id and its client's address name it at the server, for whoever must end it
+  // should the connection be lost while the server still runs it.
   QSqlQuery mode(db);
-  if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode")) || !mode.next())
+  if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode, CONNECTION_ID(), (SELECT HOST FROM "
+                                "information_schema.PROCESSLIST WHERE ID = CONNECTION_ID())")) ||
+      !mode.next())
     throw DbError(mode.lastError());
+  sessionId_ = mode.value(1).toLongLong();
+  sessionHost_ = mode.value(2).toString();
   static const QStringList dropped = {QStringLiteral("ANSI_QUOTES"), QStringLiteral("NO_BACKSLASH_ESCAPES"),
                                       QStringLiteral("ANSI"), QStringLiteral("NO_ZERO_DATE"),
                                       QStringLiteral("TRADITIONAL")};

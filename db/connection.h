@@ -61,6 +61,9 @@ class Connection {
   void execute(const QString &statement);
   // Server-side id of this session (for tests that kill it).
   qint64 serverThreadId();
+  // The session's id and its client's address ("host:port") at the server, as read when it opened.
+  qint64 sessionId() const { return sessionId_; }
+  const QString &sessionHost() const { return sessionHost_; }
 
   // Transactions and savepoints for work that must be all or nothing.
   void begin();
@@ -100,6 +103,8 @@ class Connection {
   RequestObserver requestObserver_;
   bool inTransaction_ = false;
   int generation_ = 0;
+  qint64 sessionId_ = 0;
+  QString sessionHost_;
   QString openingRead_;
   Query::Result openingRows_;
   QStringList settingsLeftOut_;
