@@ -406,14 +406,14 @@ TEST_F(DataLayer, AnOlderServersMissingSessionSettingsAreLeftOut) {
   ztest::configure(c);
   const QStringList lacking = {"SET SESSION no_such_wait_timeout = 10", "SET SESSION key_buffer_size = 10",
                                "SET SESSION version = 10"};
-  c.setLockWaitSettings({lacking[0], "SET SESSION innodb_lock_wait_timeout = 7", lacking[1], lacking[2],
+  c.setLockWaitSettings({lacking[0], "SET SESSION net_read_timeout = 33", lacking[1], lacking[2],
                          "SET SESSION lock_wait_timeout = 9"});
-  c.setOpeningRead("SELECT @@SESSION.innodb_lock_wait_timeout, @@SESSION.lock_wait_timeout, @@SESSION.sql_mode");
+  c.setOpeningRead("SELECT @@SESSION.net_read_timeout, @@SESSION.lock_wait_timeout, @@SESSION.sql_mode");
   ztest::GlobalSqlMode ansi(QStringLiteral("ANSI_QUOTES,STRICT_TRANS_TABLES"));
   c.open();
   EXPECT_EQ(c.settingsLeftOut(), lacking);
   ASSERT_EQ(c.openingRows().rows.size(), 1u);
-  EXPECT_EQ(c.openingRows().rows[0][0].toInt(), 7);
+  EXPECT_EQ(c.openingRows().rows[0][0].toInt(), 33);
   EXPECT_EQ(c.openingRows().rows[0][1].toInt(), 9);
   EXPECT_EQ(c.openingRows().rows[0][2].toString(), "STRICT_TRANS_TABLES");
 
