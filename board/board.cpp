@@ -128,6 +128,11 @@ void Board::AnnouncingMessenger::showError(const QString &text) {
   target_.showError(text);
 }
 
+void Board::AnnouncingMessenger::showErrorAndNote(const QString &text, const QString &note) {
+  emit board_.boxOpening();
+  target_.showErrorAndNote(text, note);
+}
+
 bool Board::runCommand(const std::function<void()> &command) {
   // Commands run inside commands (a list tap refreshes); only the outermost is announced.
   struct Scope {

@@ -157,7 +157,8 @@ class Board : public QObject {
   void boxOpening();
 
  private:
-  // Hands every call on to the messenger given, announcing a box before it opens.
+  // Hands every call on to the messenger given, announcing a box before it opens. Every call: one
+  // left to the interface's default would reach the screens as another call.
   class AnnouncingMessenger : public zdlg::Messenger {
    public:
     AnnouncingMessenger(Board &board, zdlg::Messenger &target) : board_(board), target_(target) {}
@@ -166,6 +167,7 @@ class Board : public QObject {
     void setQuestionLabelColour(quint32 rgb) override { target_.setQuestionLabelColour(rgb); }
     void showPlainMessage(const QString &text) override;
     void showError(const QString &text) override;
+    void showErrorAndNote(const QString &text, const QString &note) override;
     void processEvents() override { target_.processEvents(); }
     void setOrdersMaximum(int maximum) override { target_.setOrdersMaximum(maximum); }
     void setLinesMaximum(int maximum) override { target_.setLinesMaximum(maximum); }
