@@ -29,20 +29,9 @@ constexpr int kGroupOrders = 32;
 // restaurant's server may have (1 MB on old servers); a longer statement goes alone.
 constexpr qsizetype kRequestCharacters = 256 * 1024;
 
-// An order's piece of the closing list.
+// An order's piece of the closing list while the run goes.
 QString closingPiece(qint64 orderNo) {
   return QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
-}
-
-// The closing list as the deletes name it: the pieces, the final " or " without its "or" and the
-// blank before it, so that it ends with one blank; for 101 and 102
-// " Adisyonno = 101 or  Adisyonno = 102 ".
-QString closingClause(const std::vector<qint64> &orders) {
-  QString clause;
-  for (const qint64 orderNo : orders) clause += closingPiece(orderNo);
-  clause.chop(4);
-  clause += QLatin1Char(' ');
-  return clause;
 }
 
 // "where adisyonno in (103, 104)".
@@ -465,36 +454,37 @@ void ClosingRun::finish() {
   // The deletes and the release go in one request.
   zdb::Batch end(b.Connect);
   int tempDelete = -1, orderDelete = -1, release = -1;
-  QString tempStatement, orderStatement, releaseStatement;
+  QStringList deletes;
   RunEnd expected;
   if (!closing_.empty()) {
-    const QString clause = closingClause(closing_);
-    b.HeldOrderClause = clause;
-    expected = {clause, int(closing_.size()), closedLines_};
-    transaction_->checkBeforeDeletes(expected);
-    tempStatement = QStringLiteral("delete From temp Where ") + clause;
-    orderStatement = QStringLiteral("delete From mainsip Where ") + clause;
-    tempDelete = end.add(tempStatement);
-    orderDelete = end.add(orderStatement);
+    expected.closed = closing_;
+    expected.clause = closingListClause(closing_);
+    expected.orders = int(closing_.size());
+    expected.lines = closedLines_;
+    b.HeldOrderClause = expected.clause;
+    deletes = closingDeletes(expected.clause);
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
-  if (!released_.empty()) {
-    releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
-    release = end.add(releaseStatement);
+  if (!released_.empty()) expected.release = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
+  if (!closing_.empty()) {
+    transaction_->checkBeforeDeletes(expected);
+    tempDelete = end.add(deletes.at(0));
+    orderDelete = end.add(deletes.at(1));
   }
+  if (!expected.release.isEmpty()) release = end.add(expected.release);
   transaction_->end(end, expected, [&] {
     RunDeleted deleted;
     if (tempDelete >= 0) {
       end.expectRan(tempDelete);
-      b.QueryTemp.noteExecuted(tempStatement, end.rowsAffected(tempDelete));
+      b.QueryTemp.noteExecuted(deletes.at(0), end.rowsAffected(tempDelete));
       deleted.lines = b.QueryTemp.rowsAffected();
       end.expectRan(orderDelete);
-      b.QueryMainSip.noteExecuted(orderStatement, end.rowsAffected(orderDelete));
+      b.QueryMainSip.noteExecuted(deletes.at(1), end.rowsAffected(orderDelete));
       deleted.orders = b.QueryMainSip.rowsAffected();
     }
     if (release >= 0) {
       end.expectRan(release);
-      b.QueryMainSip.noteExecuted(releaseStatement, end.rowsAffected(release));
+      b.QueryMainSip.noteExecuted(expected.release, end.rowsAffected(release));
     }
     return deleted;
   });

@@ -1,6 +1,7 @@
 #include "closing_transaction.h"
 
 #include <QSet>
+#include <optional>
 #include <vector>
 
 #include "db/batch.h"
@@ -174,10 +175,10 @@ class UndoingTransaction : public ClosingTransaction {
     if (count(lines) != expected.lines || count(orders) != expected.orders) throw ChangedElsewhere{};
   }
 
-  void end(zdb::Batch &statements, const RunEnd &, const std::function<RunDeleted()> &deleted) override {
+  void end(zdb::Batch &statements, const RunEnd &expected, const std::function<RunDeleted()> &deleted) override {
     // Once this goes out, the run is finished whatever comes back: its bills and lines are all
     // written. The same statements complete it after a fault.
-    for (int i = 0; i < statements.size(); ++i) completion_ << statements.statement(i);
+    end_ = expected;
     deletesSent_ = true;
     if (tablesLocked_) statements.add(QStringLiteral("UNLOCK TABLES"));
     const int released = statements.add(QStringLiteral("DO RELEASE_LOCK(%1)").arg(kClosingLock));
@@ -258,11 +259,15 @@ class UndoingTransaction : public ClosingTransaction {
     }
     if (answersMayBeLost_ && !deletesSent_) findLostBills();
     answersMayBeLost_ = false;
+    const std::optional<RunEnd> completion = deletesSent_ ? completionOf(end_) : std::nullopt;
     zdb::Batch settle(c_);
+    if (completion) {
+      // The tables stay locked from the look just taken to the deletes.
+      for (const QString &statement : closingDeletesOf(*completion)) settle.add(statement);
+      if (!completion->release.isEmpty()) settle.add(completion->release);
+    }
     if (tablesLocked_) settle.add(QStringLiteral("UNLOCK TABLES"));
-    if (deletesSent_) {
-      for (const QString &statement : completion_) settle.add(statement);
-    } else {
+    if (!completion) {
       const RunBills bills = allBills();
       if (!bills.empty()) {
         std::vector<qint64> ids;
@@ -298,8 +303,46 @@ class UndoingTransaction : public ClosingTransaction {
     return true;
   }
 
+  static QStringList closingDeletesOf(const RunEnd &end) {
+    return end.closed.empty() ? QStringList() : closingDeletes(end.clause);
+  }
+
+  // What finishing a run whose deletes went out still has to send. The tables are locked and
+  // looked at first. All its orders and lines still there: the deletes never reached the server,
+  // and the run is settled as one before its deletes: finished when nothing changed, taken back
+  // (nullopt) when lines arrived meanwhile. Some gone: the deletes began, and are finished, for the
+  // orders whose bills are still there (another run's settling may have taken a bill of an order it
+  // found open).
+  std::optional<RunEnd> completionOf(const RunEnd &end) {
+    if (end.closed.empty()) return end;  // only the release
+    std::vector<qint64> ids;
+    for (const auto &bill : allBills()) ids.push_back(bill.first);
+    zdb::Batch look(c_);
+    look.add(QStringLiteral("LOCK TABLES temp WRITE, mainsip WRITE, genhar READ"));
+    const int lines = look.add(QStringLiteral("SELECT COUNT(*) FROM temp WHERE ") + end.clause, true);
+    const int orders = look.add(QStringLiteral("SELECT COUNT(*) FROM mainsip WHERE ") + end.clause, true);
+    const int bills = look.add(QStringLiteral("SELECT ADISYONNO FROM genhar WHERE GENHARNO IN (") +
+                                   numberList(ids.empty() ? std::vector<qint64>{0} : ids) + QLatin1Char(')'),
+                               true);
+    tablesLocked_ = true;
+    look.send();
+    const auto count = [&](int index) {
+      const zdb::Query::Result rows = look.takeRows(index);
+      return rows.rows.empty() ? -1 : rows.rows.front().at(0).toInt();
+    };
+    const int linesThere = count(lines), ordersThere = count(orders);
+    QSet<qint64> billed;
+    for (const auto &row : look.takeRows(bills).rows) billed.insert(row.at(0).toLongLong());
+    if (ordersThere == end.orders && linesThere > end.lines) return std::nullopt;
+    RunEnd finish = end;
+    std::erase_if(finish.closed, [&](qint64 order) { return !billed.contains(order); });
+    finish.clause = closingListClause(finish.closed);
+    return finish;
+  }
+
   // Bills of orders whose writes went out without an answer (the connection was lost): inserted
-  // after the run began, for one of those orders, by this operator at this terminal in this run.
+  // after the run began, for one of those orders while it is still open (the run never deleted
+  // it; another run that closed it would have), by this operator at this terminal in this run.
   void findLostBills() {
     std::vector<qint64> orders;
     const RunBills bills = allBills();
@@ -310,9 +353,9 @@ class UndoingTransaction : public ClosingTransaction {
     }
     if (orders.empty()) return;
     zdb::Batch look(c_);
-    look.add(QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO > %1 AND ADISYONNO IN (%2) AND "
-                            "KAPATANISMI <=> %3 AND KAPATANTERMINAL <=> %4 AND SAATANALIZ = %5 AND DAKIKA = %6 AND "
-                            "TARIH <=> %7")
+    look.add(QStringLiteral("SELECT g.GENHARNO, g.ADISYONNO FROM genhar g JOIN mainsip m ON m.ADISYONNO = g.ADISYONNO "
+                            "WHERE g.GENHARNO > %1 AND g.ADISYONNO IN (%2) AND g.KAPATANISMI <=> %3 AND "
+                            "g.KAPATANTERMINAL <=> %4 AND g.SAATANALIZ = %5 AND g.DAKIKA = %6 AND g.TARIH <=> %7")
                  .arg(floor_)
                  .arg(numberList(orders), zdb::literal(run_.operatorName), zdb::literal(run_.station))
                  .arg(run_.startTime.time().hour())
@@ -347,7 +390,7 @@ class UndoingTransaction : public ClosingTransaction {
   int lockRead_ = -1, floorRead_ = -1, openRead_ = -1, billedRead_ = -1;
   qint64 floor_ = 0;
   std::vector<qint64> written_;  // orders whose writes went to the server
-  QStringList completion_;       // the deletes and the release, once sent
+  RunEnd end_;                   // the deletes and the release, once sent
   bool lockHeld_ = false;
   bool tablesLocked_ = false;
   bool deletesSent_ = false;
@@ -356,6 +399,18 @@ class UndoingTransaction : public ClosingTransaction {
 };
 
 }  // namespace
+
+QString closingListClause(const std::vector<qint64> &orders) {
+  QString clause;
+  for (const qint64 orderNo : orders) clause += QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
+  clause.chop(4);
+  clause += QLatin1Char(' ');
+  return clause;
+}
+
+QStringList closingDeletes(const QString &clause) {
+  return {QStringLiteral("delete From temp Where ") + clause, QStringLiteral("delete From mainsip Where ") + clause};
+}
 
 bool ClosingTransaction::worthRetrying(const zdb::DbError &error) {
   const int code = error.serverCode();

@@ -39,10 +39,19 @@ using RunBills = std::map<qint64, qint64>;
 
 // The end of a run: what its deletes must remove.
 struct RunEnd {
-  QString clause;  // the closing list the deletes name; empty when nothing was closed
-  int orders = 0;  // orders closed
-  int lines = 0;   // their lines as the run read them
+  std::vector<qint64> closed;  // the orders closed, in the order closed; none: nothing was closed
+  QString clause;              // the closing list the deletes name (closingListClause(closed))
+  int orders = 0;              // orders closed
+  int lines = 0;               // their lines as the run read them
+  QString release;             // the release of the orders left unmarked or given up, if any
 };
+
+// The closing list as the deletes name it: each order's " Adisyonno = {no} or ", with the final
+// " or " losing its "or" and the blank before it, so that it ends with one blank; for 101 and 102
+// " Adisyonno = 101 or  Adisyonno = 102 ".
+QString closingListClause(const std::vector<qint64> &orders);
+// The deletes of the closed orders, temp's first.
+QStringList closingDeletes(const QString &clause);
 
 // What the deletes removed, read from their answers.
 struct RunDeleted {
