@@ -315,6 +315,119 @@ TEST_P(ClosingFaults, WhatCouldNotBeTakenBackIsTakenBackFirstAtTheNextCommand) {
   EXPECT_EQ(violations({board.get()}), QStringList());
 }
 
+// The run's last request never reaches the server, which stays out of reach; a line arrives for
+// one of its orders meanwhile. On MyISAM the run's bills stand and its deletes are still to come:
+// the next command finds the new line and takes the run back instead of deleting a line that has
+// no stock row.
+TEST_P(ClosingFaults, ALineThatArrivesBeforeAnUnsettledRunsDeletesIsKept) {
+  listFreshOrders();
+  std::atomic<bool> ending{false};
+  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+    if (ending) return Fault::CutBeforeRequest;
+    if (!endsTheRun(statementOf(bytes), GetParam())) return Fault::None;
+    ending = true;
+    return Fault::CutBeforeRequest;
+  });
+  confirmAndRun();
+  ASSERT_TRUE(ending);
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_TRUE(fake.errors.front().endsWith(kCannotTell)) << fake.errors.front().toStdString();
+  EXPECT_EQ(board->hasUnsettledRun(), myIsam());
+
+  ztest::exec(utf("INSERT INTO temp (SIRANO, ADISYONNO, STOKADI, ADET, FIYAT, PORSIYON) VALUES (9, 101, 'Geç gelen', 1, 0, 1);\n"
+                  "INSERT INTO soak_lines VALUES (101, 'Geç gelen')"));
+  relay->setFaultHook(nullptr);
+  fake.errors.clear();
+  board->Refresh();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_FALSE(board->hasUnsettledRun());
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+  EXPECT_EQ(ztest::count("SELECT * FROM temp WHERE ADISYONNO = 101"), 3);
+  EXPECT_EQ(violations({board.get()}), QStringList());
+  ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
+  confirmAndRun();
+  EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar WHERE ADISYONNO = 101"), 3);
+  EXPECT_EQ(violations({board.get()}), QStringList());
+}
+
+// The run's first writes never reach the server, which stays out of reach for this board; another
+// terminal where the same operator works closes the same orders meanwhile. Its bills look like
+// the ones this run would have written, but their orders are gone: settling takes none of them.
+TEST_P(ClosingFaults, SettlingTakesNoBillOfAnotherTerminalsBookedRun) {
+  listFreshOrders();
+  std::atomic<bool> writing{false};
+  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+    if (writing) return Fault::CutBeforeRequest;
+    const std::string statement = statementOf(bytes);
+    if (statement.rfind("INSERT INTO Genhar", 0) != 0 && statement.rfind("SAVEPOINT", 0) != 0) return Fault::None;
+    writing = true;
+    return Fault::CutBeforeRequest;
+  });
+  confirmAndRun();
+  ASSERT_TRUE(writing);
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_EQ(board->hasUnsettledRun(), myIsam());
+
+  // The other terminal: same operator, same station, same clock; it lists the orders twice (the
+  // first listing warns that this board holds them) and closes them.
+  ztest::FakeMessenger otherFake;
+  zboard::Board other(otherFake, "same_operator_elsewhere");
+  ztest::configure(other.Connect);
+  other.Connect.open();
+  other.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+  other.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 30, 15)); });
+  other.ListBox1.items = QStringList({"Paket Servis"});
+  other.user.SignedInUserName = "KASA1";
+  other.user.SignedInUserNo = 7;
+  ASSERT_EQ(other.FormShow(), zboard::StartupResult::Ready);
+  other.selectCourier(int(other.ListBox2.items.indexOf("Ali")));
+  other.Refresh();
+  ASSERT_TRUE(other.BoardErrorText.isEmpty());
+  otherFake.answer(1);
+  otherFake.answer(1);
+  other.Button2Click();
+  ASSERT_EQ(otherFake.informations.filter(utf("Başarı")).size(), 1) << otherFake.informations.join("\n").toStdString();
+  ASSERT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+
+  relay->setFaultHook(nullptr);
+  fake.errors.clear();
+  board->Refresh();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_FALSE(board->hasUnsettledRun());
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+  EXPECT_EQ(ztest::count("SELECT * FROM mainsip"), 0);
+  EXPECT_EQ(violations({board.get(), &other}), QStringList());
+}
+
+// The run's first request reaches the server and the cable drops: the server runs it and its
+// session lives on, unaware (on MyISAM holding the closing lock it just took). The board ends that
+// session when it finds it still there, so that neither it nor another terminal waits for it.
+TEST_P(ClosingFaults, ASessionLostOnTheNetworkIsEndedAtTheServer) {
+  listFreshOrders();
+  bool dropped = false;
+  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+    const std::string statement = statementOf(bytes);
+    if (dropped || (statement.rfind("START TRANSACTION", 0) != 0 && statement.rfind("SELECT GET_LOCK", 0) != 0))
+      return Fault::None;
+    dropped = true;
+    return Fault::DropClientAfterRequest;
+  });
+  confirmAndRun();
+  relay->setFaultHook(nullptr);
+  ASSERT_TRUE(dropped);
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_TRUE(fake.errors.front().endsWith(kNotBooked)) << fake.errors.front().toStdString();
+  EXPECT_EQ(violations({board.get()}), QStringList());  // the closing lock among them
+
+  fake.errors.clear();
+  board->Refresh();
+  confirmAndRun();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+  EXPECT_EQ(violations({board.get()}), QStringList());
+}
+
 // A line arrives for an order the run already read: closing the order would delete a line that
 // has no stock row, so nothing of the run stays.
 TEST_P(ClosingFaults, ALineThatArrivesDuringTheRunTakesTheRunBack) {
@@ -484,7 +597,11 @@ TEST_P(TwoTerminalsAtOnce, OneClosesTheOrdersTheOtherIsToldTheyChangedElsewhere)
     std::barrier start(2);
     QStringList informations[2], errors[2];
     QString held[2];
+    // No two terminals write bills for the same order, not even for a moment: each looks whenever
+    // its run lets events run (uncommitted bills of a transaction are not seen).
+    std::atomic<int> doubled{0};
     auto terminal = [&](int k) {
+      auto watch = ztest::openConnection(QString("watch_%1").arg(k));
       TerminalMessenger fake(ending);
       zboard::Board board(fake, QString("terminal_%1").arg(k));
       ztest::configure(board.Connect);
@@ -504,6 +621,10 @@ TEST_P(TwoTerminalsAtOnce, OneClosesTheOrdersTheOtherIsToldTheyChangedElsewhere)
       bool started = false;
       fake.onProcessEvents = [&] {
         if (!std::exchange(started, true)) start.arrive_and_wait();
+        QSqlQuery twice(watch->database());
+        if (twice.exec("SELECT COUNT(*) FROM (SELECT ADISYONNO FROM genhar GROUP BY ADISYONNO HAVING COUNT(*) > 1) d") &&
+            twice.next())
+          doubled = std::max(doubled.load(), twice.value(0).toInt());
       };
       fake.answer(1);
       fake.answer(1);
@@ -527,6 +648,7 @@ TEST_P(TwoTerminalsAtOnce, OneClosesTheOrdersTheOtherIsToldTheyChangedElsewhere)
 
     EXPECT_EQ(errors[0], QStringList());
     EXPECT_EQ(errors[1], QStringList());
+    EXPECT_EQ(doubled, 0) << "orders with two bills at once";
     const int winner = informations[0] == QStringList({kSuccess}) ? 0 : 1;
     EXPECT_EQ(informations[winner], QStringList({kSuccess}));
     EXPECT_EQ(informations[1 - winner], QStringList({kChangedElsewhere}));

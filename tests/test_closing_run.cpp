@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <memory>
 
+#include "board/closing_transaction.h"
 #include "board_fixture.h"
 #include "dialogs/colours.h"
 
@@ -520,6 +521,27 @@ TEST_F(ClosingRun, LinesAddedElsewhereDuringTheRunRollItBack) {
   EXPECT_TRUE(isOpen(101) && isOpen(102));
   EXPECT_EQ(board->HeldOrderClause, clause);
   expectBoardGivenBack();
+}
+
+// After a fault a run counts as booked only when all of its bills exist and the orders they
+// closed are gone; part of it there is no answer.
+TEST_F(ClosingRun, AfterAFaultBookedMeansTheBillsThereAndTheirOrdersGone) {
+  listOrders({{.no = 101}, {.no = 102}});
+  ztest::exec("INSERT INTO genhar (GENHARNO, ADISYONNO) VALUES (9001, 101), (9002, 102);");
+  const zboard::RunBills bills{{9001, 101}, {9002, 102}};
+  using zboard::RunTruth;
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::CannotTell);  // bills, orders open
+  ztest::exec("DELETE FROM mainsip WHERE ADISYONNO = 101;");
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::CannotTell);  // one still open
+  ztest::exec("DELETE FROM mainsip WHERE ADISYONNO = 102;");
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::Booked);
+  ztest::exec("DELETE FROM genhar WHERE GENHARNO = 9002;");
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::CannotTell);  // part of the bills
+  ztest::exec("DELETE FROM genhar;");
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::ChangedElsewhere);  // gone, not by it
+  ztest::addOrder({.no = 101});
+  ztest::addOrder({.no = 102});
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::NotBooked);
 }
 
 // ------------------------------------------------------------------ two terminals
