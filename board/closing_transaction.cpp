@@ -106,7 +106,8 @@ const QString kClosingLock = QStringLiteral("'zerdapos_paket_kapanis'");
 //   whose answers were lost with the connection are found again by what the run wrote into them;
 // - once its deletes went out all of its bills and lines are written: it is finished, not undone;
 // - when the server cannot be reached for that, it stays unsettled and is settled at the board's
-//   next command, before anything else; the lock is taken again first, a new session has none.
+//   next command, before anything else; the lock is taken again first, a new session has none, and
+//   the old session, should the server still run it, is ended.
 class UndoingTransaction : public ClosingTransaction {
  public:
   UndoingTransaction(zdb::Connection &connection, const RunBills &bills, UndoingRun run)
@@ -214,7 +215,7 @@ class UndoingTransaction : public ClosingTransaction {
   }
 
  private:
-  // Takes the closing lock within the wait; also names this session.
+  // Takes the closing lock within the wait: 1 when it was got.
   QString lockStatement() const {
     return QStringLiteral("SELECT GET_LOCK(%1, %2)").arg(kClosingLock).arg(run_.lockWaitSeconds);
   }

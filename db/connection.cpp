@@ -3,6 +3,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+#include <map>
 
 #include "db_error.h"
 
@@ -10,9 +11,10 @@ namespace zdb {
 
 namespace {
 // Runs `statements` in one request, one after the other; the server stops at the first that fails.
-// Returns -1 when all ran, else the index of the one that failed, with its error. The rows of
-// statement `keep` (when it ran) go to `rows`.
-int runTogether(QSqlDatabase &db, const QStringList &statements, int keep, Query::Result *rows, QSqlError *error) {
+// Returns -1 when all ran, else the index of the one that failed, with its error. The rows of the
+// statements in `keep` (those that ran) go where it points.
+int runTogether(QSqlDatabase &db, const QStringList &statements, const std::map<int, Query::Result *> &keep,
+                QSqlError *error) {
   QSqlQuery q(db);
   q.setForwardOnly(true);
   if (!q.exec(statements.join(QStringLiteral(";\n")))) {
@@ -20,7 +22,8 @@ int runTogether(QSqlDatabase &db, const QStringList &statements, int keep, Query
     return 0;
   }
   for (int i = 0;; ++i) {
-    if (i == keep && q.isSelect()) *rows = Query::Result::read(q, statements.at(i));
+    const auto rows = keep.find(i);
+    if (rows != keep.end() && q.isSelect()) *rows->second = Query::Result::read(q, statements.at(i));
     if (i + 1 == statements.size()) break;
     if (!q.nextResult()) {
       *error = q.lastError();
@@ -69,15 +72,11 @@ void Connection::open() {
   // bill carries the zero date-time, which NO_ZERO_DATE in strict mode rejects. The server's
   // other modes, strict mode among them, stay; a combined mode (ANSI, TRADITIONAL) is read back
   // spelled out, so its name goes and its other parts stay.
-  // The session's id and its client's address name it at the server, for whoever must end it
-  // should the connection be lost while the server still runs it.
   QSqlQuery mode(db);
-  if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode, CONNECTION_ID(), (SELECT HOST FROM "
-                                "information_schema.PROCESSLIST WHERE ID = CONNECTION_ID())")) ||
-      !mode.next())
+  if (!mode.exec(QStringLiteral("SELECT @@SESSION.sql_mode, CONNECTION_ID()")) || !mode.next())
     throw DbError(mode.lastError());
   sessionId_ = mode.value(1).toLongLong();
-  sessionHost_ = mode.value(2).toString();
+  sessionHost_.clear();
   static const QStringList dropped = {QStringLiteral("ANSI_QUOTES"), QStringLiteral("NO_BACKSLASH_ESCAPES"),
                                       QStringLiteral("ANSI"), QStringLiteral("NO_ZERO_DATE"),
                                       QStringLiteral("TRADITIONAL")};
@@ -87,25 +86,39 @@ void Connection::open() {
   }
   // A board waits on another terminal's locks for at most kLockWaitSeconds, not the server's
   // default (50 s for rows, a day for tables); the wait's end is reported like a conflict with that
-  // terminal. The opening read goes last, in the same request.
+  // terminal. Then, in the same request, the session's client address (with its id it names the
+  // session at the server, for whoever must end it should the connection be lost while the server
+  // still runs it) and the owner's opening read.
   QStringList statements = {QStringLiteral("SET SESSION sql_mode = '%1'").arg(kept.join(QLatin1Char(',')))};
   const int firstLockWait = int(statements.size());
   statements << lockWaitSettings_;
-  const int read = openingRead_.isEmpty() ? -1 : int(statements.size());
-  if (read >= 0) statements << openingRead_;
+  Query::Result host;
+  std::map<int, Query::Result *> reads;
+  reads[int(statements.size())] = &host;
+  statements << QStringLiteral("SELECT HOST FROM information_schema.PROCESSLIST WHERE ID = CONNECTION_ID()");
   openingRows_ = Query::Result{};
+  if (!openingRead_.isEmpty()) {
+    reads[int(statements.size())] = &openingRows_;
+    statements << openingRead_;
+  }
   settingsLeftOut_.clear();
   int from = 0;
   while (from < statements.size()) {
     QSqlError error;
-    const int failed = runTogether(db, statements.mid(from), read - from, &openingRows_, &error);
+    std::map<int, Query::Result *> keep;
+    for (const auto &[index, rows] : reads)
+      if (index >= from) keep[index - from] = rows;
+    const int failed = runTogether(db, statements.mid(from), keep, &error);
     if (failed < 0) break;
     const int statement = from + failed;
     const int code = error.nativeErrorCode().toInt();
-    // The read refused by the server: the opening stands without its answer. A lost connection
-    // (the client library's own errors) fails it.
+    // A read refused by the server: the opening stands without its answer. A lost connection (the
+    // client library's own errors) fails it.
     const bool clientError = code >= 2000 && code < 3000;
-    if (statement == read && !clientError) break;
+    if (reads.count(statement) && !clientError) {
+      from = statement + 1;
+      continue;
+    }
     constexpr int kUnknownVariable = 1193;  // ER_UNKNOWN_SYSTEM_VARIABLE
     constexpr int kGlobalOnly = 1229;       // ER_GLOBAL_VARIABLE
     constexpr int kReadOnly = 1238;         // ER_INCORRECT_GLOBAL_LOCAL_VAR
@@ -114,6 +127,7 @@ void Connection::open() {
     settingsLeftOut_ << statements.at(statement);
     from = statement + 1;
   }
+  if (!host.rows.empty() && !host.rows.front().empty()) sessionHost_ = host.rows.front().front().toString();
 }
 
 bool Connection::isOpen() const { return database().isOpen(); }

@@ -61,7 +61,8 @@ class Connection {
   void execute(const QString &statement);
   // Server-side id of this session (for tests that kill it).
   qint64 serverThreadId();
-  // The session's id and its client's address ("host:port") at the server, as read when it opened.
+  // The session's id and its client's address ("host:port") at the server, as read when it opened
+  // (the address empty when the server would not tell it).
   qint64 sessionId() const { return sessionId_; }
   const QString &sessionHost() const { return sessionHost_; }
 
