@@ -20,7 +20,9 @@ namespace zboard {
 class Board;
 
 // One closing run after the operator's second "Evet": closes every order of the listed courier
-// that carries an "Ok" mark, all or nothing, through a ClosingTransaction.
+// that carries an "Ok" mark, all or nothing, through a ClosingTransaction chosen when it starts
+// (the server's transaction, or on tables without transactions one run at a time, undone by the
+// bills' insert ids).
 //
 // - A stock line the server rejects gives up only its order (no bill, no lines, not deleted, its
 //   hold released) and the run goes on. An order's lines go in one multi-row insert, so a rejected
@@ -113,7 +115,8 @@ class ClosingRun {
   QStringList refusedLines_;  // error box texts of the given-up orders, shown after the run
   // Register, customer and section rows of this run. Inside the run's transaction they read the
   // same every time (its reads share one snapshot and it writes none of these tables), so each
-  // distinct look-up is asked once per run.
+  // distinct look-up is asked once per run; without transactions the first answer stands for the
+  // run as well.
   std::map<QString, zdb::Query::Result> lookups_;
 };
 
