@@ -56,6 +56,7 @@ struct Relay::Link {
   std::atomic<Speaker> lastSpeaker{Speaker::Nobody};
   // Set when the answer of the request in flight is to be lost.
   std::atomic<bool> loseAnswer{false};
+  std::atomic<bool> keepServer{false};  // a dropped client's server side stays open
   std::atomic<bool> closed{false};
   std::atomic<std::uint32_t> session{0};  // the server's id of this session
   std::vector<std::thread> threads;  // two readers, two writers
@@ -75,7 +76,7 @@ struct Relay::Link {
   void close() {
     if (closed.exchange(true)) return;
     ::shutdown(client, SHUT_RDWR);
-    ::shutdown(server, SHUT_RDWR);
+    if (!keepServer) ::shutdown(server, SHUT_RDWR);
     for (Queue *q : {&toServer, &toClient}) {
       std::lock_guard<std::mutex> lock(q->mutex);
       q->chunks.push_back({Clock::now(), {}, true});
@@ -119,6 +120,7 @@ Relay::~Relay() {
   }
   for (const std::shared_ptr<Link> &link : links)
     for (std::thread &t : link->threads) t.join();
+  for (const int server : keptServers_) ::close(server);
 }
 
 std::uint32_t Relay::currentSession() { return hookSession; }
@@ -207,6 +209,13 @@ void Relay::pump(Link &link, bool fromClient) {
         if (fault == Fault::CutAfterRequest) {
           ++faults_;
           link.loseAnswer = true;
+        }
+        if (fault == Fault::DropClientAfterRequest) {
+          ++faults_;
+          link.loseAnswer = true;
+          link.keepServer = true;
+          std::lock_guard<std::mutex> lock(mutex_);
+          keptServers_.push_back(::dup(link.server));
         }
       }
     } else {

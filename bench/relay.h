@@ -24,7 +24,10 @@ class Relay {
   enum class Fault {
     None,
     CutBeforeRequest,  // the connection drops before the request reaches the server
-    CutAfterRequest    // the request reaches the server; its answer is lost with the connection
+    CutAfterRequest,   // the request reaches the server; its answer is lost with the connection
+    // The program's side drops after the request (a pulled cable): the server runs the request and
+    // its session lives on, unaware, until the relay goes.
+    DropClientAfterRequest
   };
   // Asked at every request with its number (1 for the first since the hook was set or the count
   // reset) and the request's first bytes (the MySQL packet: 4 header bytes, a command byte, the
@@ -67,6 +70,7 @@ class Relay {
   std::mutex mutex_;  // links_, hook_
   FaultHook hook_;
   std::vector<std::shared_ptr<Link>> links_;
+  std::vector<int> keptServers_;  // server sides of dropped clients, closed when the relay goes
   std::thread acceptor_;
 };
 

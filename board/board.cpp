@@ -2,6 +2,7 @@
 
 #include <QSysInfo>
 
+#include "board/closing_transaction.h"
 #include "db/db_error.h"
 #include "db/table_columns.h"
 #include "dialogs/dialog_values.h"
@@ -57,6 +58,9 @@ Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject 
       messenger_(*this, messenger),
       clock_([] { return localNow(); }),
       hostName_([] { return localHostName(); }) {
+  // The kinds of the tables a run writes are learnt with the session's settings: no request of
+  // its own, and asked again whenever the session is new.
+  Connect.setOpeningRead(tableKindsStatement());
   QueryTemp.setDeclaredColumns(zdb::tempDeclaredColumns());
   QueryKisimBolum.setDeclaredColumns(zdb::kisimBolumDeclaredColumns());
   QueryMusteriTuru.setDeclaredColumns(zdb::cariDeclaredColumns());
@@ -71,6 +75,31 @@ Board::Board(zdlg::Messenger &messenger, const QString &connectionName, QObject 
 }
 
 Board::~Board() = default;
+
+QString Board::tableKindsStatement() {
+  return QStringLiteral(
+      "SELECT LOWER(t.TABLE_NAME) AS TABLE_NAME, t.ENGINE, e.TRANSACTIONS FROM information_schema.TABLES t "
+      "LEFT JOIN information_schema.ENGINES e ON e.ENGINE = t.ENGINE WHERE t.TABLE_SCHEMA = 'zerdapos' AND "
+      "LOWER(t.TABLE_NAME) IN ('genhar', 'stokhar', 'mainsip', 'temp')");
+}
+
+bool Board::tablesHaveTransactions() const {
+  // The server's list of engines tells which have transactions; the kinds of older restaurant
+  // databases never count, whatever a server says of them.
+  static const QStringList without = {QStringLiteral("MyISAM"), QStringLiteral("Aria"), QStringLiteral("MEMORY"),
+                                      QStringLiteral("HEAP"), QStringLiteral("MRG_MyISAM")};
+  QStringList transactional;
+  for (const std::vector<QVariant> &row : Connect.openingRows().rows) {
+    if (row.size() < 3) continue;
+    const QString engine = row[1].toString();
+    if (!without.contains(engine, Qt::CaseInsensitive) && row[2].toString().compare(QLatin1String("YES"), Qt::CaseInsensitive) == 0)
+      transactional << row[0].toString().toLower();
+  }
+  // A table not found counts as one without: the way that holds on any kind of table.
+  for (const char *table : {"genhar", "stokhar", "mainsip", "temp"})
+    if (!transactional.contains(QLatin1String(table))) return false;
+  return true;
+}
 
 void Board::FormCreate() {
   SpeedButtonAsagiCaption = QStringLiteral("V");
@@ -99,6 +128,11 @@ void Board::AnnouncingMessenger::showError(const QString &text) {
   target_.showError(text);
 }
 
+void Board::AnnouncingMessenger::showErrorAndNote(const QString &text, const QString &note) {
+  emit board_.boxOpening();
+  target_.showErrorAndNote(text, note);
+}
+
 bool Board::runCommand(const std::function<void()> &command) {
   // Commands run inside commands (a list tap refreshes); only the outermost is announced.
   struct Scope {
@@ -117,6 +151,18 @@ bool Board::runCommand(const std::function<void()> &command) {
       Connect.reopen();
       connectionLost_ = false;
     }
+    if (unsettledRun_) {
+      try {
+        unsettledRun_->settle();
+      } catch (const zdb::DbError &e) {
+        // Given up only when the server refused it; what is there shows at the next reload.
+        if (!ClosingTransaction::worthRetrying(e)) unsettledRun_.reset();
+        noteFailure();
+        messenger_.showErrorAndNote(zdlg::errorBoxText(e.text()), cannotTellNote());
+        return false;
+      }
+      unsettledRun_.reset();
+    }
     command();
     return true;
   } catch (const zdb::DbError &e) {
@@ -128,6 +174,8 @@ bool Board::runCommand(const std::function<void()> &command) {
   }
   return false;
 }
+
+void Board::keepUnsettledRun(std::unique_ptr<ClosingTransaction> run) { unsettledRun_ = std::move(run); }
 
 void Board::noteFailure() {
   if (!Connect.ping()) connectionLost_ = true;

@@ -15,6 +15,8 @@
 
 namespace zboard {
 
+class ClosingTransaction;
+
 // Sign-in results, program-wide: the operator signed in on the keypad.
 struct SignedInUser {
   QString SignedInUserName;
@@ -77,6 +79,7 @@ class Board : public QObject {
   int ClickedColumn = 0;
   QString ClickedOrderNo;
   std::vector<double> RegisterCounts, RegisterAmounts;
+  int markedCount = 0;  // the marks the summary counted, which Label7 shows
   int SummaryColumnCount = 0;
 
   // ---- board creation and start-up
@@ -110,6 +113,18 @@ class Board : public QObject {
 
   // ---- closing run
   void Button2Click();
+  // Whether all four tables a closing run writes (genhar, stokhar, mainsip, temp) have
+  // transactions, as the server told at the connection's last opening. Without (MyISAM, Aria,
+  // MEMORY, also one of them alone) a run keeps exactly once by other means.
+  bool tablesHaveTransactions() const;
+  // The read of those tables' kinds, sent with the session's settings at every opening.
+  static QString tableKindsStatement();
+  // Longest wait of a run for another terminal's run, on tables without transactions.
+  int closingLockWaitSeconds = zdb::Connection::kLockWaitSeconds;
+  // A run on tables without transactions that could not be taken back (or finished) for want of
+  // the server: settled first at the next command that reaches the server.
+  void keepUnsettledRun(std::unique_ptr<ClosingTransaction> run);
+  bool hasUnsettledRun() const { return unsettledRun_ != nullptr; }
   // The courier shown: ListBox2's item at its item index.
   QString courierName() const { return ListBox2.selectedText(); }
 
@@ -118,7 +133,8 @@ class Board : public QObject {
 
   // Runs a command; a database error is shown in the error box and the command abandoned.
   // Returns false when it failed. A connection lost in an earlier command is opened again first,
-  // with the same parameters; never in the middle of a command.
+  // with the same parameters; never in the middle of a command. A run left unsettled is settled
+  // then, before the command; while it cannot be, the command does not run.
   bool runCommand(const std::function<void()> &command);
   // After a failed statement: notes whether the connection itself is gone.
   void noteFailure();
@@ -141,7 +157,8 @@ class Board : public QObject {
   void boxOpening();
 
  private:
-  // Hands every call on to the messenger given, announcing a box before it opens.
+  // Hands every call on to the messenger given, announcing a box before it opens. Every call: one
+  // left to the interface's default would reach the screens as another call.
   class AnnouncingMessenger : public zdlg::Messenger {
    public:
     AnnouncingMessenger(Board &board, zdlg::Messenger &target) : board_(board), target_(target) {}
@@ -150,6 +167,7 @@ class Board : public QObject {
     void setQuestionLabelColour(quint32 rgb) override { target_.setQuestionLabelColour(rgb); }
     void showPlainMessage(const QString &text) override;
     void showError(const QString &text) override;
+    void showErrorAndNote(const QString &text, const QString &note) override;
     void processEvents() override { target_.processEvents(); }
     void setOrdersMaximum(int maximum) override { target_.setOrdersMaximum(maximum); }
     void setLinesMaximum(int maximum) override { target_.setLinesMaximum(maximum); }
@@ -167,6 +185,7 @@ class Board : public QObject {
   QString courierSectionCondition() const;
 
   AnnouncingMessenger messenger_;
+  std::unique_ptr<ClosingTransaction> unsettledRun_;
   int commandDepth_ = 0;
   bool connectionLost_ = false;
   Clock clock_;

@@ -1,6 +1,7 @@
 #include "closing_run.h"
 
 #include <algorithm>
+#include <cmath>
 #include <exception>
 #include <optional>
 #include <utility>
@@ -18,7 +19,6 @@ namespace zboard {
 
 namespace {
 
-const QString kOrderSavepoint = QStringLiteral("kapanan_adisyon");
 // Session variable that carries a long order's bill number to its stock lines.
 const QString kBillNumber = QStringLiteral("@kapanan_genharno");
 
@@ -29,35 +29,26 @@ constexpr int kGroupOrders = 32;
 // restaurant's server may have (1 MB on old servers); a longer statement goes alone.
 constexpr qsizetype kRequestCharacters = 256 * 1024;
 
-// An order's piece of the closing list.
+// An order's piece of the closing list while the run goes.
 QString closingPiece(qint64 orderNo) {
   return QStringLiteral(" Adisyonno = ") + QString::number(orderNo) + QStringLiteral(" or ");
 }
 
-// Raised when the end deletes other rows than the run closed.
-struct ChangedElsewhere {};
+// "where adisyonno in (103, 104)".
+QString releaseClause(const std::vector<qint64> &orders) {
+  QStringList numbers;
+  numbers.reserve(qsizetype(orders.size()));
+  for (const qint64 orderNo : orders) numbers << QString::number(orderNo);
+  return QStringLiteral("where adisyonno in (") + numbers.join(QStringLiteral(", ")) + QLatin1Char(')');
+}
+
+// An amount to the cent, as the grid shows it.
+double toCents(double amount) { return std::round(amount * 100.0) / 100.0; }
 
 QString changedElsewhereText() {
   return QStringLiteral(
       "Bu adisyonlar başka bir terminalde değiştirilmiş veya kapatılmış. Hiçbir hesap tahsil "
       "edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
-}
-
-// Below the error's text when the database shows that nothing of the run was booked.
-QString notBookedNote() {
-  return QStringLiteral("Hiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız");
-}
-
-// Below the error's text when the server could not be asked.
-QString cannotTellNote() {
-  return QStringLiteral(
-      "Tahsilatın kaydedilip kaydedilmediği anlaşılamadı. Bağlantı gelince Güncelle Butonuna Tıklayınız");
-}
-
-QString numberList(const std::vector<qint64> &numbers) {
-  QStringList texts;
-  for (const qint64 n : numbers) texts << QString::number(n);
-  return texts.join(QStringLiteral(", "));
 }
 
 }  // namespace
@@ -66,7 +57,7 @@ QString numberList(const std::vector<qint64> &numbers) {
 
 void Board::Button2Click() {
   runCommand([this] {
-    if (Summary.Label7.caption == QLatin1String("0")) return;
+    if (markedCount == 0) return;  // Label7 shows "0"
     if (HeldOrderClause.isEmpty()) return;
     if (QueryMainSip.recordCount() < 1) return;
     if (ListBox2.items.isEmpty()) return;
@@ -133,10 +124,11 @@ void ClosingRun::execute() {
   m.showProgress();
   m.processEvents();
 
+  transaction_ = chooseTransaction();
   std::exception_ptr failure;
   std::optional<zdb::DbError> error;
   try {
-    // The transaction begins with the first group's reads, in the same request.
+    // The run begins with the first group's reads, in the same request.
     beginPending_ = true;
     b.QueryMainSip.first();
     while (!b.QueryMainSip.eof()) {
@@ -144,10 +136,17 @@ void ClosingRun::execute() {
       readGroup(group);
       writeGroup(group);
     }
-    if (std::exchange(beginPending_, false)) b.Connect.begin();  // nothing listed
+    if (std::exchange(beginPending_, false)) {  // nothing listed
+      zdb::Batch start(b.Connect);
+      transaction_->begin(start);
+      start.send();
+      transaction_->begun(start);
+    }
     finish();
   } catch (const ChangedElsewhere &) {
     outcome_ = Outcome::ChangedElsewhere;
+  } catch (const ClosingBusy &) {
+    outcome_ = Outcome::Busy;
   } catch (const zdb::DbError &e) {
     outcome_ = Outcome::Failed;
     error = e;
@@ -156,24 +155,40 @@ void ClosingRun::execute() {
     failure = std::current_exception();
   }
 
-  Truth truth = Truth::NotBooked;
-  if (error) {
-    truth = findOutWhatWasBooked();
-    if (truth == Truth::Booked) outcome_ = Outcome::Closed;
+  RunTruth truth = RunTruth::NotBooked;
+  if (!error && outcome_ != Outcome::Closed && outcome_ != Outcome::NothingClosed) {
+    // Nothing of the run may stay. Where that cannot be done on the session, the look below
+    // settles it on another, or the board does at its next command.
+    try {
+      transaction_->undo();
+    } catch (const zdb::DbError &e) {
+      truth = transaction_->findOutWhatWasBooked();
+      if (truth == RunTruth::CannotTell) {
+        outcome_ = Outcome::Failed;
+        error = e;
+      }
+    }
+  } else if (error) {
+    truth = transaction_->findOutWhatWasBooked();
+    if (truth == RunTruth::Booked) outcome_ = Outcome::Closed;
     // A deadlock or a lock wait that ran out met another terminal working on these orders.
-    if (truth == Truth::ChangedElsewhere || (truth == Truth::NotBooked && error->isLockConflict()))
+    if (truth == RunTruth::ChangedElsewhere || (truth == RunTruth::NotBooked && error->isLockConflict()))
       outcome_ = Outcome::ChangedElsewhere;
   }
+  // What could not be settled for want of the server is the board's to settle first, at its
+  // next command; until then it starts no run.
+  if (transaction_->unsettled()) b.keepUnsettledRun(std::move(transaction_));
 
   if (outcome_ == Outcome::Closed || outcome_ == Outcome::NothingClosed) {
     giveBoardBack();
     showRefusedLines();
     b.HeldOrderClause.clear();
-    if (closedCount_ > 0) {
+    if (!closing_.empty()) {
       // The summary's figures stand only when they are what was closed: not when an order was
       // given up, nor when a row carried two marks and was counted twice.
-      const bool asSummary = givenUpCount_ == 0 && b.Summary.Label7.caption == zfmt::general(closedCount_);
-      const QString count = asSummary ? b.Summary.Label7.caption : zfmt::general(closedCount_);
+      const int closed = int(closing_.size());
+      const bool asSummary = givenUpCount_ == 0 && b.markedCount == closed;
+      const QString count = asSummary ? b.Summary.Label7.caption : zfmt::general(closed);
       const QString amount = asSummary ? b.Summary.Label8.caption : zfmt::amount(closedAmount_);
       zdlg::DialogMessage = records_.values().courier + QStringLiteral(" Adına Kayıtlı ") + count +
                             QStringLiteral(" Adet ") + amount + QStringLiteral(" Tutarındaki Hesap ") +
@@ -185,77 +200,24 @@ void ClosingRun::execute() {
     return;
   }
 
-  // Nothing of the run stays written (or, when the server cannot be asked, the next command's
-  // reload shows what did); the board still holds every order it listed.
-  if (!error) {
-    try {
-      b.Connect.rollback();
-    } catch (const zdb::DbError &) {
-      // A lost session took its transaction with it.
-    }
-  }
+  // Nothing of the run stays written (or, when the server cannot be asked, the next command
+  // settles it and its reload shows what is there); the board still holds every order it listed.
   b.HeldOrderClause = listedClause_;
   giveBoardBack();
   showRefusedLines();
   if (outcome_ == Outcome::ChangedElsewhere) {
     zdlg::DialogMessage = changedElsewhereText();
     m.showInformation();
+  } else if (outcome_ == Outcome::Busy) {
+    zdlg::DialogMessage = closingBusyText();
+    m.showInformation();
   } else if (error) {
     // A connection that stays lost is opened again by the board at the next command.
     m.showErrorAndNote(zdlg::errorBoxText(error->text()),
-                       truth == Truth::CannotTell ? cannotTellNote() : notBookedNote());
+                       truth == RunTruth::CannotTell ? cannotTellNote() : notBookedNote());
   } else {
     std::rethrow_exception(failure);
   }
-}
-
-ClosingRun::Truth ClosingRun::findOutWhatWasBooked() {
-  zdb::Connection &c = board_.Connect;
-  // Ends the transaction on a live session; on a lost one the server ends it.
-  try {
-    c.rollback();
-  } catch (const zdb::DbError &) {
-    try {
-      c.reopen();
-    } catch (const zdb::DbError &) {
-      return Truth::CannotTell;
-    }
-  }
-  std::vector<qint64> ids, orders;
-  for (const auto &[id, orderNo] : bills_) {
-    ids.push_back(id);
-    orders.push_back(orderNo);
-  }
-  if (ids.empty()) {
-    // Without a bill that the server confirmed, the run never came to its COMMIT.
-    return Truth::NotBooked;
-  }
-  zdb::Batch check(c);
-  const int billsRead = check.add(
-      QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'),
-      true);
-  const int openRead = check.add(
-      QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") + numberList(orders) + QLatin1Char(')'),
-      true);
-  zdb::Query::Result found, open;
-  try {
-    check.send();
-    found = check.takeRows(billsRead);
-    open = check.takeRows(openRead);
-  } catch (const zdb::DbError &) {
-    return Truth::CannotTell;
-  }
-  size_t ours = 0;
-  for (const auto &row : found.rows) {
-    const auto bill = bills_.find(row.at(0).toLongLong());
-    if (bill != bills_.end() && bill->second == row.at(1).toLongLong()) ++ours;
-  }
-  if (ours == bills_.size()) return Truth::Booked;
-  // Some but not all of one transaction's bills: someone changed them since; the reload shows it.
-  if (ours > 0) return Truth::CannotTell;
-  // Orders gone without this run's bills: another terminal closed them.
-  if (open.rows.size() < orders.size()) return Truth::ChangedElsewhere;
-  return Truth::NotBooked;
 }
 
 void ClosingRun::showRefusedLines() {
@@ -271,6 +233,7 @@ std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
     order.recNo = b.QueryMainSip.recNo();
     order.row = order.recNo - 1;
     order.number = currentOrderNumber();
+    order.amount = toCents(b.QueryMainSip.field(QStringLiteral("Tutar")).asFloat());
     order.registerLookups = markedRegisterLookups(order.row);
     if (order.marked()) {
       ++marked;
@@ -285,6 +248,31 @@ std::vector<ClosingRun::Order> ClosingRun::takeGroup() {
     b.QueryMainSip.next();
   }
   return group;
+}
+
+std::vector<qint64> ClosingRun::markedOrders() const {
+  const zdb::Query &orders = board_.QueryMainSip;
+  std::vector<qint64> marked;
+  for (int r = 0; r < orders.recordCount(); ++r) {
+    if (markedRegisterLookups(r).isEmpty()) continue;
+    bool ok = false;
+    const qint64 number = orders.value(r, QStringLiteral("ADISYONNO")).toString().toLongLong(&ok);
+    if (ok) marked.push_back(number);  // any other stops the walk when it comes to it
+  }
+  return marked;
+}
+
+std::unique_ptr<ClosingTransaction> ClosingRun::chooseTransaction() const {
+  Board &b = board_;
+  if (b.tablesHaveTransactions()) return serverTransaction(b.Connect, bills_);
+  UndoingRun run;
+  run.marked = markedOrders();
+  run.lockWaitSeconds = b.closingLockWaitSeconds;
+  run.operatorName = records_.values().operatorName;
+  run.station = b.QueryStation.isOpen() && !b.QueryStation.isEmpty() ? b.QueryStation.fieldValue(QStringLiteral("StationNo")) : QVariant();
+  run.startTime = records_.values().ClosingStartTime;
+  run.workDate = records_.values().ClosingWorkDate;
+  return undoingTransaction(b.Connect, bills_, std::move(run));
 }
 
 QStringList ClosingRun::markedRegisterLookups(int row) const {
@@ -302,10 +290,8 @@ QStringList ClosingRun::markedRegisterLookups(int row) const {
 
 void ClosingRun::readGroup(std::vector<Order> &group) {
   zdb::Batch batch(board_.Connect);
-  if (std::exchange(beginPending_, false)) {
-    board_.Connect.beganInBatch();
-    batch.add(zdb::Connection::beginStatement());
-  }
+  const bool first = std::exchange(beginPending_, false);
+  if (first) transaction_->begin(batch);
   std::map<QString, int> asked;  // look-ups of this batch -> their statement
   auto lookUp = [&](const QString &statement) {
     if (lookups_.count(statement) == 0 && asked.count(statement) == 0) asked[statement] = batch.add(statement, true);
@@ -320,6 +306,7 @@ void ClosingRun::readGroup(std::vector<Order> &group) {
     lookUp(order.sectionLookup);
   }
   batch.send();
+  if (first) transaction_->begun(batch);
   for (size_t i = 0; i < group.size(); ++i)
     if (lines[i] >= 0) group[i].lines = batch.takeRows(lines[i]);
   for (const auto &[statement, index] : asked) lookups_[statement] = batch.takeRows(index);
@@ -333,7 +320,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   for (Order &order : group) {
     paintGridRow(order.row);
     if (!order.marked()) {
-      addToRelease(order.number);
+      released_.push_back(order.number);
     } else {
       composeOrder(order);
       composed.push_back(&order);
@@ -367,7 +354,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
     } catch (const zdb::BatchError &e) {
       const Write &failed = writes[first + size_t(e.statement())];
       noteBills(writes, first, first + size_t(e.statement()), batch);
-      // The savepoint, the bill or its number failed: the whole run goes.
+      // The order's start, the bill or its number failed: the whole run goes.
       if (failed.index < failed.order->firstLineWrite) throw;
       giveUp(*failed.order, e);
       givenUp.push_back(failed.order);
@@ -377,6 +364,7 @@ void ClosingRun::writeGroup(std::vector<Order> &group) {
   }
   for (const Order *order : composed)
     if (std::find(givenUp.begin(), givenUp.end(), order) == givenUp.end()) countClosed(*order);
+  showClosingList();
 }
 
 void ClosingRun::noteBills(const std::vector<Write> &writes, size_t first, size_t end, const zdb::Batch &batch) {
@@ -398,6 +386,7 @@ void ClosingRun::paintGridRow(int row) {
 void ClosingRun::composeOrder(Order &order) {
   Board &b = board_;
   zdlg::Messenger &m = b.messenger();
+  // The order is in the closing list while it is written; a given-up order leaves it again.
   b.HeldOrderClause += closingPiece(order.number);
 
   restoreLookup(b.QueryKasaAdi, order.registerLookups.last());
@@ -405,11 +394,10 @@ void ClosingRun::composeOrder(Order &order) {
   restoreLookup(b.QueryMusteriTuru, order.customerLookup);
   restoreLookup(b.QueryKisimBolum, order.sectionLookup);
 
-  // Its savepoint (setting one of the same name again replaces the previous order's), its bill,
-  // and its lines in multi-row inserts that take the bill's number from the bill's own insert on
-  // this session.
+  // Its start, its bill, and its lines in multi-row inserts that take the bill's number from the
+  // bill's own insert on this session.
   order.writes.clear();
-  order.writes << QStringLiteral("SAVEPOINT ") + kOrderSavepoint;
+  transaction_->startOrder(order.number, order.writes);
   order.billWrite = int(order.writes.size());
   order.writes << records_.closedBillStatement(
       {b.QueryMainSip, b.QueryKasaAdi, b.QueryKisimBolum, b.QueryMusteriTuru, b.QueryStation});
@@ -442,69 +430,65 @@ void ClosingRun::composeOrder(Order &order) {
 }
 
 void ClosingRun::countClosed(const Order &order) {
-  ++closedCount_;
+  closing_.push_back(order.number);
   closedLines_ += order.lineCount;
-  closedAmount_ += zfmt::parseAmount(board_.NextGrid1.cell(2, order.row).text);
+  closedAmount_ += order.amount;
 }
 
 void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
-  Board &b = board_;
   // A bill without all its lines must not stay, nor may its lines leave temp: the order is given
-  // up and stays open. If even the savepoint is gone (lost session, deadlock), the whole run goes.
-  try {
-    b.Connect.rollbackToSavepoint(kOrderSavepoint);
-  } catch (const zdb::DbError &) {
-    throw error;
-  }
+  // up and stays open.
+  qint64 bill = 0;
+  for (const auto &[id, orderNo] : bills_)
+    if (orderNo == order.number) bill = id;
+  transaction_->giveUpOrder(bill, error);
   // Shown once the run has ended: a box now would keep the run's locks while it waits.
   refusedLines_ << zdlg::errorBoxText(error.text());
   std::erase_if(bills_, [&](const auto &bill) { return bill.second == order.number; });
-  b.HeldOrderClause.remove(closingPiece(order.number));
-  addToRelease(order.number);
+  released_.push_back(order.number);
   ++givenUpCount_;
 }
 
 void ClosingRun::finish() {
   Board &b = board_;
-  // The deletes and the release go in one request, the commit in the next once the deletes are
-  // known to have removed exactly what this run closed.
+  // The deletes and the release go in one request.
   zdb::Batch end(b.Connect);
   int tempDelete = -1, orderDelete = -1, release = -1;
-  QString tempStatement, orderStatement, releaseStatement;
-  if (closedCount_ > 0) {
-    // The final " or " loses its "or" and the blank before it: the clause ends with one blank.
-    QString &clause = b.HeldOrderClause;
-    clause.chop(4);
-    clause += QLatin1Char(' ');
-    tempStatement = QStringLiteral("delete From temp Where ") + clause;
-    orderStatement = QStringLiteral("delete From mainsip Where ") + clause;
-    tempDelete = end.add(tempStatement);
-    orderDelete = end.add(orderStatement);
+  QStringList deletes;
+  RunEnd expected;
+  if (!closing_.empty()) {
+    expected.closed = closing_;
+    expected.clause = closingListClause(closing_);
+    expected.orders = int(closing_.size());
+    expected.lines = closedLines_;
+    b.HeldOrderClause = expected.clause;
+    deletes = closingDeletes(expected.clause);
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
-  if (!ReleaseClause.isEmpty()) {
-    ReleaseClause.chop(2);
-    ReleaseClause += QLatin1Char(')');
-    releaseStatement = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + ReleaseClause;
-    release = end.add(releaseStatement);
+  if (!released_.empty()) expected.release = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
+  if (!closing_.empty()) {
+    transaction_->checkBeforeDeletes(expected);
+    tempDelete = end.add(deletes.at(0));
+    orderDelete = end.add(deletes.at(1));
   }
-  end.send(zdb::Batch::OnFailure::Keep);
-  if (closedCount_ > 0) {
-    end.expectRan(tempDelete);
-    b.QueryTemp.noteExecuted(tempStatement, end.rowsAffected(tempDelete));
-    const int linesDeleted = b.QueryTemp.rowsAffected();
-    end.expectRan(orderDelete);
-    b.QueryMainSip.noteExecuted(orderStatement, end.rowsAffected(orderDelete));
-    // Another terminal closed an order meanwhile, or its lines changed after they were read. The
-    // release that went with the deletes is rolled back with them.
-    if (b.QueryMainSip.rowsAffected() != closedCount_ || linesDeleted != closedLines_) throw ChangedElsewhere{};
-  }
-  if (release >= 0) {
-    end.expectRan(release);
-    b.QueryMainSip.noteExecuted(releaseStatement, end.rowsAffected(release));
-  }
-  b.Connect.commit();
-  outcome_ = closedCount_ > 0 ? Outcome::Closed : Outcome::NothingClosed;
+  if (!expected.release.isEmpty()) release = end.add(expected.release);
+  transaction_->end(end, expected, [&] {
+    RunDeleted deleted;
+    if (tempDelete >= 0) {
+      end.expectRan(tempDelete);
+      b.QueryTemp.noteExecuted(deletes.at(0), end.rowsAffected(tempDelete));
+      deleted.lines = b.QueryTemp.rowsAffected();
+      end.expectRan(orderDelete);
+      b.QueryMainSip.noteExecuted(deletes.at(1), end.rowsAffected(orderDelete));
+      deleted.orders = b.QueryMainSip.rowsAffected();
+    }
+    if (release >= 0) {
+      end.expectRan(release);
+      b.QueryMainSip.noteExecuted(expected.release, end.rowsAffected(release));
+    }
+    return deleted;
+  });
+  outcome_ = closing_.empty() ? Outcome::NothingClosed : Outcome::Closed;
 }
 
 void ClosingRun::giveBoardBack() {
@@ -531,9 +515,10 @@ void ClosingRun::restoreLookup(zdb::Query &query, const QString &statement) {
   query.restore(known->second);
 }
 
-void ClosingRun::addToRelease(qint64 orderNo) {
-  if (ReleaseClause.isEmpty()) ReleaseClause = QStringLiteral("where adisyonno in (");
-  ReleaseClause += QString::number(orderNo) + QStringLiteral(", ");
+void ClosingRun::showClosingList() {
+  QString list;
+  for (const qint64 orderNo : closing_) list += closingPiece(orderNo);
+  board_.HeldOrderClause = list;
 }
 
 }  // namespace zboard

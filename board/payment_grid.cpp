@@ -117,6 +117,7 @@ void Board::RebuildRegisterSummary() {
   top += 10;
   s.Shape4.top = top - 5;
   s.Label7.top = s.Label8.top = s.Label9.top = top;
+  markedCount = int(totalCount);
   s.Label7.caption = zfmt::general(totalCount);
   s.Label8.caption = zfmt::amount(totalAmount);
   // The "Fiş" and "Fatura" rows repeat grid columns 6 and 7 (0 when the grid has no such column).

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <functional>
 
+#include "db/query.h"
+
 namespace zdb {
 
 // The one database connection of a board (`Connect`). Production sets the fixed target
@@ -23,12 +25,14 @@ class Connection {
   void setUserName(const QString &user);
   void setPort(int port);
 
-  // Longest wait of this session for another session's row locks.
+  // Longest wait of this session for another session's row, table or metadata locks.
   static constexpr int kLockWaitSeconds = 10;
 
   // Opens with the parameters set; throws DbError with the driver's text on failure. The session
   // is then made to read double-quoted literals as strings and backslashes as escapes, and to
-  // wait at most kLockWaitSeconds for row locks.
+  // wait at most kLockWaitSeconds for locks. A lock-wait setting the server does not know (1193,
+  // a server without InnoDB or an old one) or keeps only globally (1229, 1238: MySQL 5.1's
+  // built-in InnoDB) is left out: the session then waits as the server decides.
   void open();
   bool isOpen() const;
   void close();
@@ -42,11 +46,25 @@ class Connection {
   // Counts the openings: statements prepared on an earlier opening are prepared again.
   int generation() const { return generation_; }
 
+  // A read sent with the session's settings at every opening, in the same request: what the
+  // owner must know afresh whenever the session is new. Its answer is kept until the next
+  // opening; a read the server refuses leaves no rows and does not fail the opening.
+  void setOpeningRead(const QString &statement) { openingRead_ = statement; }
+  const Query::Result &openingRows() const { return openingRows_; }
+  // Session settings left out at the last opening, as sent.
+  const QStringList &settingsLeftOut() const { return settingsLeftOut_; }
+  // The lock-wait settings sent at every opening (tests put a setting of their own here).
+  void setLockWaitSettings(const QStringList &statements) { lockWaitSettings_ = statements; }
+
   // Runs a statement that returns no rows and needs no parameters (session settings,
   // transaction control); throws DbError.
   void execute(const QString &statement);
   // Server-side id of this session (for tests that kill it).
   qint64 serverThreadId();
+  // The session's id and its client's address ("host:port") at the server, as read when it opened
+  // (the address empty when the server would not tell it).
+  qint64 sessionId() const { return sessionId_; }
+  const QString &sessionHost() const { return sessionHost_; }
 
   // Transactions and savepoints for work that must be all or nothing.
   void begin();
@@ -86,6 +104,14 @@ class Connection {
   RequestObserver requestObserver_;
   bool inTransaction_ = false;
   int generation_ = 0;
+  qint64 sessionId_ = 0;
+  QString sessionHost_;
+  QString openingRead_;
+  Query::Result openingRows_;
+  QStringList settingsLeftOut_;
+  QStringList lockWaitSettings_ = {
+      QStringLiteral("SET SESSION innodb_lock_wait_timeout = %1").arg(kLockWaitSeconds),
+      QStringLiteral("SET SESSION lock_wait_timeout = %1").arg(kLockWaitSeconds)};
 };
 
 }  // namespace zdb

@@ -4,6 +4,10 @@
 #   mariadb_private.sh start DIR [PORT]   fresh data directory under DIR, server on 127.0.0.1:PORT
 #                                         (a free port when PORT is not given), root password
 #                                         73507350, database zerdapos created from db/schema.sql
+#   mariadb_private.sh start --no-innodb DIR [PORT]
+#                                         the same as a server without InnoDB, as older MyISAM-only
+#                                         restaurant servers ran: every table MyISAM, the schema's
+#                                         ENGINE=InnoDB taken as MyISAM (no NO_ENGINE_SUBSTITUTION)
 #   mariadb_private.sh stop DIR           stops the server that DIR belongs to (if any)
 #
 # Only the server whose pid file lies in DIR is ever stopped; no other server is touched.
@@ -34,7 +38,14 @@ stop_server() {
 }
 
 start_server() {
-  local dir=$1 port=${2:-}
+  local dir=$1 port=${2:-} engine_options
+  if [ "$no_innodb" = 1 ]; then
+    engine_options=(--innodb=OFF --default-storage-engine=MyISAM
+                    --sql-mode=STRICT_TRANS_TABLES,ERROR_FOR_DIVISION_BY_ZERO,NO_AUTO_CREATE_USER)
+  else
+    engine_options=(--innodb-buffer-pool-size=128M --innodb-log-file-size=64M
+                    --innodb-flush-log-at-trx-commit=2 --innodb-doublewrite=0)
+  fi
   mkdir -p "$dir"
   dir=$(cd "$dir" && pwd)
   # A server left over from an interrupted run on this directory goes first.
@@ -57,8 +68,7 @@ start_server() {
   mariadbd --no-defaults --user="$(id -un)" --datadir="$dir/data" --tmpdir="$dir/tmp" \
       --socket="$sock" --port="$port" --bind-address=127.0.0.1 --pid-file="$dir/mariadbd.pid" \
       --lower-case-table-names=1 --character-set-server=utf8mb4 --collation-server=utf8mb4_general_ci \
-      --skip-log-bin --innodb-buffer-pool-size=128M --innodb-log-file-size=64M \
-      --innodb-flush-log-at-trx-commit=2 --innodb-doublewrite=0 --skip-name-resolve \
+      --skip-log-bin "${engine_options[@]}" --skip-name-resolve \
       --max-connections=200 --log-error="$dir/server.log" > /dev/null 2>&1 &
   local pid=$!
   echo "$pid" > "$dir/pid"
@@ -91,8 +101,13 @@ SQL
   echo "mariadb_private: server on 127.0.0.1:$port (socket $sock)"
 }
 
+no_innodb=0
+if [ "${1:-}" = start ] && [ "${2:-}" = --no-innodb ]; then
+  no_innodb=1
+  set -- start "${@:3}"
+fi
 case "${1:-}" in
-  start) [ -n "${2:-}" ] || die "usage: $0 start DIR [PORT]"; start_server "$2" "${3:-}" ;;
+  start) [ -n "${2:-}" ] || die "usage: $0 start [--no-innodb] DIR [PORT]"; start_server "$2" "${3:-}" ;;
   stop)  [ -n "${2:-}" ] || die "usage: $0 stop DIR"; mkdir -p "$2"; stop_server "$(cd "$2" && pwd)" ;;
-  *) die "usage: $0 start DIR [PORT] | stop DIR" ;;
+  *) die "usage: $0 start [--no-innodb] DIR [PORT] | stop DIR" ;;
 esac

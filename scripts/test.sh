@@ -8,9 +8,13 @@ build=${BUILD_DIR:-$root/build}
 
 BUILD_DIR=$build "$here/build.sh"
 
-# ctest starts the server as a fixture and stops it at the end; the trap also stops it when the
-# run is interrupted or ctest itself dies.
-trap '"$here/mariadb_private.sh" stop "$build/testdb" || true' EXIT INT TERM
+# ctest starts the servers (with InnoDB, and without) as fixtures and stops them at the end; the
+# trap also stops them when the run is interrupted or ctest itself dies.
+stop_servers() {
+  "$here/mariadb_private.sh" stop "$build/testdb" || true
+  "$here/mariadb_private.sh" stop "$build/testdb_no_innodb" || true
+}
+trap stop_servers EXIT INT TERM
 cd "$build"
 log="$build/ctest-output.log"
 set +e

@@ -36,6 +36,15 @@ QStringList splitStatements(const QString &sql) {
   return out;
 }
 
+// The tables' engines, "name:engine|...".
+QString engines() {
+  QSqlQuery q(admin());
+  q.exec(QStringLiteral("SELECT GROUP_CONCAT(CONCAT(TABLE_NAME, ':', IFNULL(ENGINE, '-')) ORDER BY TABLE_NAME "
+                        "SEPARATOR '|') FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'zerdapos'"));
+  q.next();
+  return q.value(0).toString();
+}
+
 QString fingerprint() {
   QSqlQuery q(admin());
   q.exec(QStringLiteral(
@@ -43,8 +52,14 @@ QString fingerprint() {
       "IFNULL(COLUMN_DEFAULT,'-'), IS_NULLABLE, EXTRA) ORDER BY TABLE_NAME, ORDINAL_POSITION "
       "SEPARATOR '|') FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'zerdapos'"));
   q.next();
+  // A table of another engine is a layout change too.
   return QString::fromLatin1(
-      QCryptographicHash::hash(q.value(0).toString().toUtf8(), QCryptographicHash::Md5).toHex());
+      QCryptographicHash::hash((q.value(0).toString() + engines()).toUtf8(), QCryptographicHash::Md5).toHex());
+}
+
+QString &pristineEngines() {
+  static QString value;
+  return value;
 }
 
 QString &pristineFingerprint() {
@@ -75,6 +90,13 @@ void undoKnownLayoutChanges() {
   q.exec(QStringLiteral("SELECT 1 FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'zerdapos' AND "
                         "TABLE_NAME = 'setup4' AND COLUMN_NAME = 'KURYE_TAKIP_SISTEMI'"));
   if (q.next()) q.exec(QStringLiteral("ALTER TABLE zerdapos.setup4 DROP COLUMN KURYE_TAKIP_SISTEMI"));
+  // Tables a test gave another engine get their own back.
+  const QStringList now = engines().split(QLatin1Char('|'));
+  for (const QString &table : pristineEngines().split(QLatin1Char('|'))) {
+    const QStringList nameEngine = table.split(QLatin1Char(':'));
+    if (nameEngine.size() == 2 && !now.contains(table))
+      q.exec(QStringLiteral("ALTER TABLE zerdapos.`%1` ENGINE=%2").arg(nameEngine[0], nameEngine[1]));
+  }
 }
 
 void reloadSchema() {
@@ -89,18 +111,21 @@ void reloadSchema() {
   }
   pristineFingerprint() = fingerprint();
   pristineTables() = tableNames();
+  pristineEngines() = engines();
 }
 }  // namespace
 
+QString serverDir() { return qEnvironmentVariable("ZTEST_DB_DIR", QStringLiteral(ZTEST_DB_DIR)); }
+
 int serverPort() {
   static int port = [] {
-    QFile f(QStringLiteral(ZTEST_DB_DIR "/port"));
+    QFile f(serverDir() + QStringLiteral("/port"));
     if (!f.open(QIODevice::ReadOnly)) return 0;
     return QString::fromLatin1(f.readAll()).trimmed().toInt();
   }();
   if (port == 0 || port == 3306) {
-    ADD_FAILURE() << "the private test server is not running (" ZTEST_DB_DIR "/port); run the tests "
-                     "through ctest or scripts/test.sh";
+    ADD_FAILURE() << "the private test server is not running (" << serverDir().toStdString()
+                  << "/port); run the tests through ctest or scripts/test.sh";
     std::abort();
   }
   return port;
@@ -187,6 +212,21 @@ void resetDatabase() {
   q.exec(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'zerdapos'"));
   while (q.next()) tables << q.value(0).toString();
   for (const QString &t : tables) q.exec(QStringLiteral("DELETE FROM zerdapos.`%1`").arg(t));
+}
+
+void setClosingTablesEngine(const QString &engine) {
+  for (const char *table : {"genhar", "stokhar", "mainsip", "temp"})
+    exec(QStringLiteral("ALTER TABLE zerdapos.`%1` ENGINE=%2;").arg(QLatin1String(table), engine));
+}
+
+bool closingTablesHaveTransactions() {
+  return count(QStringLiteral("SELECT 1 FROM information_schema.TABLES WHERE TABLE_SCHEMA = 'zerdapos' AND "
+                              "TABLE_NAME IN ('genhar', 'stokhar', 'mainsip', 'temp') AND ENGINE = 'InnoDB'")) == 4;
+}
+
+bool serverHasInnoDb() {
+  return count(QStringLiteral("SELECT 1 FROM information_schema.ENGINES WHERE ENGINE = 'InnoDB' AND "
+                              "SUPPORT IN ('YES', 'DEFAULT')")) == 1;
 }
 
 GlobalSqlMode::GlobalSqlMode(const QString &mode) {

@@ -11,6 +11,9 @@
 // server the run did not start) and a quick way back to a known database state.
 namespace ztest {
 
+// The private server's directory: the build's testdb, or the one ZTEST_DB_DIR names (the second
+// server, without InnoDB, for the tests that run on both).
+QString serverDir();
 int serverPort();
 // Points a program connection at the private server (127.0.0.1, its port, root, zerdapos).
 void configure(zdb::Connection &connection);
@@ -29,6 +32,14 @@ int count(const QString &sql);
 void resetDatabase();
 // Runs a scenario file from tests/data (statements separated by ';').
 void loadScenario(const QString &fileName);
+
+// Gives genhar, stokhar, mainsip and temp another engine ("MyISAM": an older restaurant's
+// database); the next test's reset gives them theirs back.
+void setClosingTablesEngine(const QString &engine);
+// Whether those four tables are InnoDB tables.
+bool closingTablesHaveTransactions();
+// Whether the server runs with InnoDB (the second test server runs without).
+bool serverHasInnoDb();
 
 // The server's global sql_mode, which connections opened while this lives start from; the mode
 // before comes back at the end. The fixture's own connection keeps the mode it opened with.

@@ -49,6 +49,36 @@ TEST_F(BoardStartup, FirstShowingBuildsColumnsCouriersAndChartData) {
       "FROM zerdapos.Genhar wHERE Tarih =:0 and SevkYapanIsmi !=\"\" Group by SevkYapanIsmi"));
 }
 
+// The board learns the kind of the four tables a run writes with its session's settings, and
+// again whenever it opens a new session: one table without transactions is enough for the way
+// without them (a mixed database); another kind with transactions counts as having them.
+TEST_F(BoardStartup, TheBoardKnowsWhetherTheTablesItWritesHaveTransactions) {
+  ztest::seedRestaurant(2);
+  ASSERT_EQ(showBoard(), StartupResult::Ready);
+  if (!ztest::serverHasInnoDb()) {
+    EXPECT_FALSE(board->tablesHaveTransactions());  // every table MyISAM
+    return;
+  }
+  EXPECT_TRUE(board->tablesHaveTransactions());
+  ztest::exec("ALTER TABLE temp ENGINE=Aria;");
+  EXPECT_TRUE(board->tablesHaveTransactions());  // not before the next session
+  board->Connect.reopen();
+  EXPECT_FALSE(board->tablesHaveTransactions());
+  ztest::exec("ALTER TABLE temp ENGINE=InnoDB;\nALTER TABLE mainsip ENGINE=MEMORY;");
+  board->Connect.reopen();
+  EXPECT_FALSE(board->tablesHaveTransactions());
+  ztest::exec("ALTER TABLE mainsip ENGINE=InnoDB;");
+  board->Connect.reopen();
+  EXPECT_TRUE(board->tablesHaveTransactions());
+
+  // A session lost and opened again by the next command.
+  ztest::exec("ALTER TABLE genhar ENGINE=MyISAM;");
+  ztest::exec(QString("KILL CONNECTION %1;").arg(board->Connect.serverThreadId()));
+  board->Refresh();
+  EXPECT_TRUE(fake.errors.isEmpty()) << fake.errors.join("\n").toStdString();
+  EXPECT_FALSE(board->tablesHaveTransactions());
+}
+
 TEST_F(BoardStartup, LaterShowingsRebuildNothingButTheOperatorAndDate) {
   ztest::seedRestaurant(2);
   ASSERT_EQ(showBoard(), StartupResult::Ready);

@@ -397,6 +397,55 @@ TEST_F(DataLayer, SessionIgnoresAnsiQuotesAndNoBackslashEscapesFromTheServer) {
   EXPECT_EQ(q.field("id").asInteger(), 20);
 }
 
+// An older server knows fewer session settings: one it does not know (1193), keeps only globally
+// (1229) or only reads (1238) is left out and the session opens all the same, with its sql_mode
+// and the settings the server took; any other refusal fails the opening. The opening read comes
+// back with the same request, and a read the server refuses leaves the opening standing.
+TEST_F(DataLayer, AnOlderServersMissingSessionSettingsAreLeftOut) {
+  zdb::Connection c(QStringLiteral("older"));
+  ztest::configure(c);
+  const QStringList lacking = {"SET SESSION no_such_wait_timeout = 10", "SET SESSION key_buffer_size = 10",
+                               "SET SESSION version = 10"};
+  c.setLockWaitSettings({lacking[0], "SET SESSION net_read_timeout = 33", lacking[1], lacking[2],
+                         "SET SESSION lock_wait_timeout = 9"});
+  c.setOpeningRead("SELECT @@SESSION.net_read_timeout, @@SESSION.lock_wait_timeout, @@SESSION.sql_mode");
+  ztest::GlobalSqlMode ansi(QStringLiteral("ANSI_QUOTES,STRICT_TRANS_TABLES"));
+  c.open();
+  EXPECT_EQ(c.settingsLeftOut(), lacking);
+  ASSERT_EQ(c.openingRows().rows.size(), 1u);
+  EXPECT_EQ(c.openingRows().rows[0][0].toInt(), 33);
+  EXPECT_EQ(c.openingRows().rows[0][1].toInt(), 9);
+  EXPECT_EQ(c.openingRows().rows[0][2].toString(), "STRICT_TRANS_TABLES");
+
+  c.setOpeningRead("SELECT * FROM no_such_table");
+  c.reopen();
+  EXPECT_TRUE(c.isOpen());
+  EXPECT_TRUE(c.openingRows().rows.empty());
+  EXPECT_TRUE(c.ping());
+
+  c.setLockWaitSettings({"SET SESSION lock_wait_timeout = 'lang'"});  // a wrong value is no old server
+  EXPECT_THROW(c.reopen(), DbError);
+}
+
+// The production settings on this server: none left out.
+TEST_F(DataLayer, TheSessionWaitsAtMostTenSecondsForLocks) {
+  if (!ztest::serverHasInnoDb()) {
+    // Without InnoDB the row-lock wait is unknown; the table-lock wait stays.
+    EXPECT_EQ(db->settingsLeftOut(), QStringList({"SET SESSION innodb_lock_wait_timeout = 10"}));
+  } else {
+    EXPECT_EQ(db->settingsLeftOut(), QStringList());
+    EXPECT_EQ(db->openingRows().rows.size(), 0u);
+    Query q(*db, "Q");
+    q.setText("SELECT @@SESSION.innodb_lock_wait_timeout");
+    q.open();
+    EXPECT_EQ(q.field("@@SESSION.innodb_lock_wait_timeout").asInteger(), 10);
+  }
+  Query q(*db, "Q");
+  q.setText("SELECT @@SESSION.lock_wait_timeout");
+  q.open();
+  EXPECT_EQ(q.field("@@SESSION.lock_wait_timeout").asInteger(), 10);
+}
+
 TEST(TurkishFormat, AmountsAndGeneralNumbers) {
   EXPECT_EQ(zfmt::amount(1234.5), "1.234,50");
   EXPECT_EQ(zfmt::amount(12), "12,00");

@@ -1,4 +1,5 @@
-// The information box, the yes/no box, the progress window and the messenger on them, offscreen.
+// The information box, the yes/no box, the progress window and the messenger on them, offscreen;
+// and a board whose messages reach them.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -18,6 +19,8 @@
 #include <functional>
 #include <set>
 
+#include "board/board.h"
+#include "board_fixture.h"
 #include "dialogs/colours.h"
 #include "dialogs/dialog_values.h"
 #include "dialogs/screen/form_uyari.h"
@@ -665,6 +668,43 @@ TEST(ScreenMessenger, QtsBoxesSpeakTurkish) {
   answerNextMessageBox(plain);
   messenger.showPlainMessage("ini dosyasi Bulunamadi");
   EXPECT_EQ(plain.okText.remove('&'), "Tamam");
+}
+
+// A real board on the screens' messenger: every call it makes reaches the screens as that call.
+// The note the closing run puts below the server's text stands as written, without the full stop
+// the plain error box adds.
+class BoardOnScreens : public ztest::DbTest {};
+
+TEST_F(BoardOnScreens, TheNoteBelowAnErrorIsShownAsWritten) {
+  QGuiApplication::setApplicationDisplayName("Tahsilmatik");
+  ztest::seedRestaurant(4);
+  ztest::addOrder({.no = 101});
+  TFormgauge gauge;
+  TFormYsNo yesNo;
+  TFormUyar information;
+  ScreenMessenger screens(gauge, yesNo, information);
+  zboard::Board board(screens, "screens_board");
+  ztest::configure(board.Connect);
+  board.Connect.open();
+  board.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+  board.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 30)); });
+  board.ListBox1.items = QStringList({"Paket Servis"});
+  board.user.SignedInUserName = "KASA1";
+  board.user.SignedInUserNo = 7;
+  ASSERT_EQ(board.FormShow(), zboard::StartupResult::Ready);
+  board.selectCourier(int(board.ListBox2.items.indexOf("Ali")));
+  ASSERT_EQ(board.markedCount, 1);
+
+  // The run's first read fails before anything is written or asked.
+  ztest::exec("ALTER TABLE setup RENAME TO setup_gone;");
+  SeenBox error;
+  answerNextMessageBox(error);
+  board.Button2Click();
+  EXPECT_EQ(error.icon, QMessageBox::Critical);
+  EXPECT_TRUE(error.text.startsWith("Table ")) << error.text.toStdString();
+  EXPECT_TRUE(error.text.endsWith(QString::fromUtf8(
+      "doesn't exist.\nHiçbir hesap tahsil edilmedi. Lütfen Güncelle Butonuna Tıklayınız")))
+      << error.text.toStdString();
 }
 
 TEST(ScreenMessenger, ProgressWindow) {
