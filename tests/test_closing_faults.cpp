@@ -14,6 +14,7 @@
 #include <QThread>
 #include <atomic>
 #include <barrier>
+#include <functional>
 #include <latch>
 #include <mutex>
 
@@ -174,7 +175,28 @@ class ClosingFaults : public ztest::BoardTest, public ::testing::WithParamInterf
     EXPECT_EQ(violations({board.get()}), QStringList());
   }
 
+  // From the first request that `reaches` picks: `first` on it, and every later request cut, the
+  // server out of reach for the board from then on. `reached` tells that the request came.
+  void cutFrom(std::function<bool(const std::string &statement)> reaches, Fault first) {
+    reached = false;
+    relay->setFaultHook([this, reaches, first](std::int64_t, const std::string &bytes) {
+      if (reached) return Fault::CutBeforeRequest;
+      if (!reaches(statementOf(bytes))) return Fault::None;
+      reached = true;
+      return first;
+    });
+  }
+  // The run's end (its deletes, or COMMIT on InnoDB) and its first writes (bill or savepoint).
+  std::function<bool(const std::string &)> runsEnd() const {
+    const char *engine = GetParam();
+    return [engine](const std::string &statement) { return endsTheRun(statement, engine); };
+  }
+  static bool firstWrites(const std::string &statement) {
+    return statement.rfind("INSERT INTO Genhar", 0) == 0 || statement.rfind("SAVEPOINT", 0) == 0;
+  }
+
   std::unique_ptr<Relay> relay;
+  std::atomic<bool> reached{false};
 };
 
 TEST_P(ClosingFaults, ACutAtAnyRequestOfARunIsToldAsWhatTheDatabaseHolds) {
@@ -234,13 +256,7 @@ TEST_P(ClosingFaults, WhenTheServerCannotBeAskedTheOperatorIsToldSo) {
   listFreshOrders();
   // The answer to the run's last request is lost, and so is every request after it: the check's
   // log-ins too.
-  std::atomic<bool> committed{false};
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    if (committed) return Fault::CutBeforeRequest;
-    if (!endsTheRun(statementOf(bytes), GetParam())) return Fault::None;
-    committed = true;
-    return Fault::CutAfterRequest;
-  });
+  cutFrom(runsEnd(), Fault::CutAfterRequest);
   confirmAndRun();
   const int faults = relay->faults();
   relay->setFaultHook(nullptr);
@@ -267,16 +283,9 @@ TEST_P(ClosingFaults, WhenTheServerCannotBeAskedTheOperatorIsToldSo) {
 // take them back, and takes them back first at the next command that reaches the server.
 TEST_P(ClosingFaults, WhatCouldNotBeTakenBackIsTakenBackFirstAtTheNextCommand) {
   listFreshOrders();
-  std::atomic<bool> written{false};
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    if (written) return Fault::CutBeforeRequest;
-    const std::string statement = statementOf(bytes);
-    if (statement.rfind("INSERT INTO Genhar", 0) != 0 && statement.rfind("SAVEPOINT", 0) != 0) return Fault::None;
-    written = true;
-    return Fault::CutAfterRequest;
-  });
+  cutFrom(firstWrites, Fault::CutAfterRequest);
   confirmAndRun();
-  ASSERT_TRUE(written);
+  ASSERT_TRUE(reached);
   ASSERT_EQ(fake.errors.size(), 1);
   EXPECT_TRUE(fake.errors.front().endsWith(kCannotTell)) << fake.errors.front().toStdString();
   EXPECT_EQ(fake.informations, QStringList());
@@ -321,15 +330,9 @@ TEST_P(ClosingFaults, WhatCouldNotBeTakenBackIsTakenBackFirstAtTheNextCommand) {
 // no stock row.
 TEST_P(ClosingFaults, ALineThatArrivesBeforeAnUnsettledRunsDeletesIsKept) {
   listFreshOrders();
-  std::atomic<bool> ending{false};
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    if (ending) return Fault::CutBeforeRequest;
-    if (!endsTheRun(statementOf(bytes), GetParam())) return Fault::None;
-    ending = true;
-    return Fault::CutBeforeRequest;
-  });
+  cutFrom(runsEnd(), Fault::CutBeforeRequest);
   confirmAndRun();
-  ASSERT_TRUE(ending);
+  ASSERT_TRUE(reached);
   ASSERT_EQ(fake.errors.size(), 1);
   EXPECT_TRUE(fake.errors.front().endsWith(kCannotTell)) << fake.errors.front().toStdString();
   EXPECT_EQ(board->hasUnsettledRun(), myIsam());
@@ -356,16 +359,9 @@ TEST_P(ClosingFaults, ALineThatArrivesBeforeAnUnsettledRunsDeletesIsKept) {
 // the ones this run would have written, but their orders are gone: settling takes none of them.
 TEST_P(ClosingFaults, SettlingTakesNoBillOfAnotherTerminalsBookedRun) {
   listFreshOrders();
-  std::atomic<bool> writing{false};
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    if (writing) return Fault::CutBeforeRequest;
-    const std::string statement = statementOf(bytes);
-    if (statement.rfind("INSERT INTO Genhar", 0) != 0 && statement.rfind("SAVEPOINT", 0) != 0) return Fault::None;
-    writing = true;
-    return Fault::CutBeforeRequest;
-  });
+  cutFrom(firstWrites, Fault::CutBeforeRequest);
   confirmAndRun();
-  ASSERT_TRUE(writing);
+  ASSERT_TRUE(reached);
   ASSERT_EQ(fake.errors.size(), 1);
   EXPECT_EQ(board->hasUnsettledRun(), myIsam());
 
