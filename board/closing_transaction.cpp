@@ -22,6 +22,15 @@ QString numberList(const std::vector<qint64> &numbers) {
   return texts.join(QStringLiteral(", "));
 }
 
+// The single number a count read answered, -1 when it answered none.
+int countOf(zdb::Batch &batch, int index) {
+  const zdb::Query::Result rows = batch.takeRows(index);
+  return rows.rows.empty() ? -1 : rows.rows.front().at(0).toInt();
+}
+
+// Whether GET_LOCK answered that the lock was got.
+bool lockGot(const zdb::Query::Result &answer) { return !answer.rows.empty() && answer.rows.front().at(0).toInt() == 1; }
+
 class ServerTransaction : public ClosingTransaction {
  public:
   ServerTransaction(zdb::Connection &connection, const RunBills &bills) : c_(connection), bills_(bills) {}
@@ -131,8 +140,7 @@ class UndoingTransaction : public ClosingTransaction {
   }
 
   void begun(zdb::Batch &firstReads) override {
-    const zdb::Query::Result lock = firstReads.takeRows(lockRead_);
-    lockHeld_ = !lock.rows.empty() && lock.rows.front().at(0).toInt() == 1;
+    lockHeld_ = lockGot(firstReads.takeRows(lockRead_));
     if (!lockHeld_) throw ClosingBusy{};
     const zdb::Query::Result floor = firstReads.takeRows(floorRead_);
     if (!floor.rows.empty()) floor_ = floor.rows.front().at(0).toLongLong();
@@ -169,11 +177,8 @@ class UndoingTransaction : public ClosingTransaction {
     const int orders = check.add(QStringLiteral("SELECT COUNT(*) FROM mainsip WHERE ") + expected.clause, true);
     tablesLocked_ = true;
     check.send();
-    const auto count = [&](int index) {
-      const zdb::Query::Result rows = check.takeRows(index);
-      return rows.rows.empty() ? -1 : rows.rows.front().at(0).toInt();
-    };
-    if (count(lines) != expected.lines || count(orders) != expected.orders) throw ChangedElsewhere{};
+    if (countOf(check, lines) != expected.lines || countOf(check, orders) != expected.orders)
+      throw ChangedElsewhere{};
   }
 
   void end(zdb::Batch &statements, const RunEnd &expected, const std::function<RunDeleted()> &deleted) override {
@@ -254,8 +259,7 @@ class UndoingTransaction : public ClosingTransaction {
       zdb::Batch lock(c_);
       lock.add(lockStatement(), true);
       lock.send();
-      const zdb::Query::Result got = lock.takeRows(0);
-      if (got.rows.empty() || got.rows.front().at(0).toInt() != 1) throw zdb::DbError(closingBusyText());
+      if (!lockGot(lock.takeRows(0))) throw zdb::DbError(closingBusyText());
       lockHeld_ = true;
     }
     if (answersMayBeLost_ && !deletesSent_) findLostBills();
@@ -269,10 +273,8 @@ class UndoingTransaction : public ClosingTransaction {
     }
     if (tablesLocked_) settle.add(QStringLiteral("UNLOCK TABLES"));
     if (!completion) {
-      const RunBills bills = allBills();
-      if (!bills.empty()) {
-        std::vector<qint64> ids;
-        for (const auto &bill : bills) ids.push_back(bill.first);
+      const std::vector<qint64> ids = billIds();
+      if (!ids.empty()) {
         settle.add(QStringLiteral("DELETE FROM stokhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'));
         settle.add(QStringLiteral("DELETE FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'));
       }
@@ -316,8 +318,7 @@ class UndoingTransaction : public ClosingTransaction {
   // found open).
   std::optional<RunEnd> completionOf(const RunEnd &end) {
     if (end.closed.empty()) return end;  // only the release
-    std::vector<qint64> ids;
-    for (const auto &bill : allBills()) ids.push_back(bill.first);
+    const std::vector<qint64> ids = billIds();
     zdb::Batch look(c_);
     look.add(QStringLiteral("LOCK TABLES temp WRITE, mainsip WRITE, genhar READ"));
     const int lines = look.add(QStringLiteral("SELECT COUNT(*) FROM temp WHERE ") + end.clause, true);
@@ -327,11 +328,7 @@ class UndoingTransaction : public ClosingTransaction {
                                true);
     tablesLocked_ = true;
     look.send();
-    const auto count = [&](int index) {
-      const zdb::Query::Result rows = look.takeRows(index);
-      return rows.rows.empty() ? -1 : rows.rows.front().at(0).toInt();
-    };
-    const int linesThere = count(lines), ordersThere = count(orders);
+    const int linesThere = countOf(look, lines), ordersThere = countOf(look, orders);
     QSet<qint64> billed;
     for (const auto &row : look.takeRows(bills).rows) billed.insert(row.at(0).toLongLong());
     if (ordersThere == end.orders && linesThere > end.lines) return std::nullopt;
@@ -371,6 +368,12 @@ class UndoingTransaction : public ClosingTransaction {
     RunBills all = *bills_;
     all.insert(found_.begin(), found_.end());
     return all;
+  }
+
+  std::vector<qint64> billIds() const {
+    std::vector<qint64> ids;
+    for (const auto &bill : allBills()) ids.push_back(bill.first);
+    return ids;
   }
 
   // The run's own values go when it ends; what settling needs stays here.
