@@ -27,6 +27,12 @@ QVariant copied(const zdb::Query &source, const QString &field) {
   return source.fieldValue(field);
 }
 
+}  // namespace
+
+QVariant closingTerminal(const zdb::Query &station) { return copied(station, QStringLiteral("StationNo")); }
+
+namespace {
+
 QString text(const zdb::Query &source, const QString &field) {
   return source.isOpen() ? source.field(field).asString() : QString();
 }
@@ -134,7 +140,7 @@ std::vector<QVariant> ClosingRecords::closedBillValues(const BillSources &s) {
   bind("TUTARKDVSIZ", order(QStringLiteral("TUTARKDVSIZ")));
   bind("FISYAZDIMI", QVariant(true));
   bind("KAPATANISMI", textValue(run_.operatorName));
-  bind("KAPATANTERMINAL", copied(s.station, QStringLiteral("StationNo")));
+  bind("KAPATANTERMINAL", closingTerminal(s.station));
   bind("SAATANALIZ", integer(start.hour()));
   bind("FIRAMISMI", order(QStringLiteral("FIRMAISMI")));
   bind("TELEFON1", order(QStringLiteral("TELEFON1")));

@@ -48,6 +48,9 @@ const QString &genharInsertText();
 const QString &stokharInsertText();
 // "INSERT INTO Stokhar (GENHARNO, ...) VALUES ", to be followed by rows of literals.
 const QString &stokharInsertHead();
+// KAPATANTERMINAL of every bill a run closes at this terminal: StationNo of QueryStation, NULL
+// without a station row.
+QVariant closingTerminal(const zdb::Query &station);
 // Most stock rows one insert carries: a long order takes several, all inside its savepoint.
 inline constexpr int kStockRowsPerInsert = 64;
 

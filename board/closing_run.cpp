@@ -269,7 +269,7 @@ std::unique_ptr<ClosingTransaction> ClosingRun::chooseTransaction() const {
   run.marked = markedOrders();
   run.lockWaitSeconds = b.closingLockWaitSeconds;
   run.operatorName = records_.values().operatorName;
-  run.station = b.QueryStation.isOpen() && !b.QueryStation.isEmpty() ? b.QueryStation.fieldValue(QStringLiteral("StationNo")) : QVariant();
+  run.station = closingTerminal(b.QueryStation);
   run.startTime = records_.values().ClosingStartTime;
   run.workDate = records_.values().ClosingWorkDate;
   return undoingTransaction(b.Connect, bills_, std::move(run));
