@@ -84,6 +84,13 @@ void Connection::open() {
   for (const QString &item : mode.value(0).toString().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
     if (!dropped.contains(item.trimmed(), Qt::CaseInsensitive)) kept << item.trimmed();
   }
+  // Strict for tables with transactions only, the server adjusts a bad value in the second or a
+  // later row of a multi-row insert into a table without (MyISAM) instead of refusing it, to spare
+  // the rows before it: a stock row would be booked mangled where an InnoDB table refuses it.
+  // Strict for all tables refuses it there too (the rows before it stay, and are taken back).
+  if (kept.contains(QStringLiteral("STRICT_TRANS_TABLES"), Qt::CaseInsensitive) &&
+      !kept.contains(QStringLiteral("STRICT_ALL_TABLES"), Qt::CaseInsensitive))
+    kept << QStringLiteral("STRICT_ALL_TABLES");
   // A board waits on another terminal's locks for at most kLockWaitSeconds, not the server's
   // default (50 s for rows, a day for tables); the wait's end is reported like a conflict with that
   // terminal. Then, in the same request, the session's client address (with its id it names the
