@@ -9,13 +9,12 @@
 #include <optional>
 
 #include "board/board_models.h"
+#include "board/closing_transaction.h"
 #include "db/connection.h"
 #include "db/query.h"
 #include "dialogs/messenger.h"
 
 namespace zboard {
-
-class ClosingTransaction;
 
 // Sign-in results, program-wide: the operator signed in on the keypad.
 struct SignedInUser {
@@ -121,6 +120,9 @@ class Board : public QObject {
   static QString tableKindsStatement();
   // Longest wait of a run for another terminal's run, on tables without transactions.
   int closingLockWaitSeconds = zdb::Connection::kLockWaitSeconds;
+  // Longest silence of a closing run's session at the server: a till that stops in the middle of
+  // a run leaves its session open, and the server ends it (and whatever it holds) after this.
+  int closingSilenceSeconds = kRunSilenceSeconds;
   // A run on tables without transactions that could not be taken back (or finished) for want of
   // the server: settled first at the next command that reaches the server.
   void keepUnsettledRun(std::unique_ptr<ClosingTransaction> run);

@@ -288,4 +288,16 @@ std::vector<QVariant> ClosingRecords::stockLineValues(const QVariant &billNo, co
   return bind.take();
 }
 
+QString ownBillCondition(const QString &alias) {
+  const QString zero = QStringLiteral("'0000-00-00 00:00:00'");
+  QStringList marks = {QStringLiteral("%1.MASANO LIKE 'PK%'"),  QStringLiteral("%1.TUTAR = 0"),
+                       QStringLiteral("%1.KISISAYISI = 1"),      QStringLiteral("%1.HARTIP = '1'"),
+                       QStringLiteral("%1.GIRIS = '0'"),         QStringLiteral("%1.SENT = 0"),
+                       QStringLiteral("%1.GARSON <=> %1.KAPATANISMI"), QStringLiteral("%1.SAATANALIZ <=> %1.SAAT2"),
+                       QStringLiteral("%1.A_URETIMSAATI = ") + zero, QStringLiteral("%1.A_SEVKBASLAMASAATI = ") + zero,
+                       QStringLiteral("%1.A_SEVKBITISSAATI = ") + zero};
+  for (QString &mark : marks) mark = mark.arg(alias);
+  return QLatin1Char('(') + marks.join(QStringLiteral(" AND ")) + QLatin1Char(')');
+}
+
 }  // namespace zboard

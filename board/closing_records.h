@@ -51,6 +51,11 @@ const QString &stokharInsertHead();
 // KAPATANTERMINAL of every bill a run closes at this terminal: StationNo of QueryStation, NULL
 // without a station row.
 QVariant closingTerminal(const zdb::Query &station);
+// A condition on a Genhar row of alias `alias` that holds for the closed bills this program writes
+// (by the values every one of them carries) and for no ordinary bill of the restaurant's other
+// programs: a delivery table ("PK..."), the amount in CIKIS with TUTAR 0, one guest, the operator
+// as both waiter and closer, the closing hour twice, no production or dispatch times.
+QString ownBillCondition(const QString &alias);
 // Most stock rows one insert carries: a long order takes several, all inside its savepoint.
 inline constexpr int kStockRowsPerInsert = 64;
 

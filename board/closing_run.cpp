@@ -139,7 +139,7 @@ void ClosingRun::execute() {
     if (std::exchange(beginPending_, false)) {  // nothing listed
       zdb::Batch start(b.Connect);
       transaction_->begin(start);
-      start.send();
+      start.send(zdb::Batch::OnFailure::Keep);
       transaction_->begun(start);
     }
     finish();
@@ -213,8 +213,9 @@ void ClosingRun::execute() {
     m.showInformation();
   } else if (error) {
     // A connection that stays lost is opened again by the board at the next command.
-    m.showErrorAndNote(zdlg::errorBoxText(error->text()),
-                       truth == RunTruth::CannotTell ? cannotTellNote() : notBookedNote());
+    m.showErrorAndNote(zdlg::errorBoxText(error->text()), truth == RunTruth::CannotTell ? cannotTellNote()
+                                                          : truth == RunTruth::Partly   ? partlyBookedNote()
+                                                                                        : notBookedNote());
   } else {
     std::rethrow_exception(failure);
   }
@@ -264,10 +265,11 @@ std::vector<qint64> ClosingRun::markedOrders() const {
 
 std::unique_ptr<ClosingTransaction> ClosingRun::chooseTransaction() const {
   Board &b = board_;
-  if (b.tablesHaveTransactions()) return serverTransaction(b.Connect, bills_);
+  if (b.tablesHaveTransactions()) return serverTransaction(b.Connect, bills_, markedOrders(), b.closingSilenceSeconds);
   UndoingRun run;
   run.marked = markedOrders();
   run.lockWaitSeconds = b.closingLockWaitSeconds;
+  run.silenceSeconds = b.closingSilenceSeconds;
   run.operatorName = records_.values().operatorName;
   run.station = closingTerminal(b.QueryStation);
   run.startTime = records_.values().ClosingStartTime;
@@ -305,8 +307,15 @@ void ClosingRun::readGroup(std::vector<Order> &group) {
     lookUp(order.customerLookup);
     lookUp(order.sectionLookup);
   }
-  batch.send();
-  if (first) transaction_->begun(batch);
+  const int last = batch.size() - 1;
+  if (first) {
+    // What the run's start got is learnt even when a read after it failed.
+    batch.send(zdb::Batch::OnFailure::Keep);
+    transaction_->begun(batch);
+    batch.expectRan(last);
+  } else {
+    batch.send();
+  }
   for (size_t i = 0; i < group.size(); ++i)
     if (lines[i] >= 0) group[i].lines = batch.takeRows(lines[i]);
   for (const auto &[statement, index] : asked) lookups_[statement] = batch.takeRows(index);
@@ -451,11 +460,9 @@ void ClosingRun::giveUp(const Order &order, const zdb::DbError &error) {
 
 void ClosingRun::finish() {
   Board &b = board_;
-  // The deletes and the release go in one request.
-  zdb::Batch end(b.Connect);
-  int tempDelete = -1, orderDelete = -1, release = -1;
-  QStringList deletes;
+  // The deletes and the release go in one request, with what keeps them all or nothing.
   RunEnd expected;
+  QStringList deletes;
   if (!closing_.empty()) {
     expected.closed = closing_;
     expected.clause = closingListClause(closing_);
@@ -466,28 +473,12 @@ void ClosingRun::finish() {
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
   if (!released_.empty()) expected.release = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
-  if (!closing_.empty()) {
-    transaction_->checkBeforeDeletes(expected);
-    tempDelete = end.add(deletes.at(0));
-    orderDelete = end.add(deletes.at(1));
+  const RunDeleted deleted = transaction_->end(expected);
+  if (!deletes.isEmpty()) {
+    b.QueryTemp.noteExecuted(deletes.at(0), deleted.lines);
+    b.QueryMainSip.noteExecuted(deletes.at(1), deleted.orders);
   }
-  if (!expected.release.isEmpty()) release = end.add(expected.release);
-  transaction_->end(end, expected, [&] {
-    RunDeleted deleted;
-    if (tempDelete >= 0) {
-      end.expectRan(tempDelete);
-      b.QueryTemp.noteExecuted(deletes.at(0), end.rowsAffected(tempDelete));
-      deleted.lines = b.QueryTemp.rowsAffected();
-      end.expectRan(orderDelete);
-      b.QueryMainSip.noteExecuted(deletes.at(1), end.rowsAffected(orderDelete));
-      deleted.orders = b.QueryMainSip.rowsAffected();
-    }
-    if (release >= 0) {
-      end.expectRan(release);
-      b.QueryMainSip.noteExecuted(expected.release, end.rowsAffected(release));
-    }
-    return deleted;
-  });
+  if (!expected.release.isEmpty()) b.QueryMainSip.noteExecuted(expected.release, deleted.released);
   outcome_ = closing_.empty() ? Outcome::NothingClosed : Outcome::Closed;
 }
 

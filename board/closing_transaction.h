@@ -24,9 +24,10 @@ namespace zboard {
 // What the database holds of a closing run after a fault.
 enum class RunTruth {
   Booked,            // all of its bills exist and its closed orders are gone
+  Partly,            // some of its orders are closed (bills there, orders gone), the rest open unbilled
   NotBooked,         // none of its bills exists and its orders are open
   ChangedElsewhere,  // none of its bills exists, but orders of it are gone: closed elsewhere
-  CannotTell         // the server cannot be asked, or it holds a part of the run
+  CannotTell         // the server cannot be asked, or it holds a part of the run not yet settled
 };
 
 // Raised when the run's orders or their lines are no longer what it read: nothing of it may stay.
@@ -46,6 +47,9 @@ struct RunEnd {
   QString release;             // the release of the orders left unmarked or given up, if any
 };
 
+// "101, 102": numbers as an IN list of a statement takes them.
+QString numberList(const std::vector<qint64> &numbers);
+
 // The closing list as the deletes name it: each order's " Adisyonno = {no} or ", with the final
 // " or " losing its "or" and the blank before it, so that it ends with one blank; for 101 and 102
 // " Adisyonno = 101 or  Adisyonno = 102 ".
@@ -57,6 +61,7 @@ QStringList closingDeletes(const QString &clause);
 struct RunDeleted {
   int orders = 0;
   int lines = 0;
+  int released = -1;  // orders the release freed; -1 when none was sent
 };
 
 class ClosingTransaction {
@@ -65,23 +70,24 @@ class ClosingTransaction {
 
   // Statements that open the run, ahead of its first reads in the same request.
   virtual void begin(zdb::Batch &firstReads) = 0;
-  // Their answers, once that request came back; throws when the run must not go on (nothing is
-  // written by then).
+  // Their answers, once that request came back (sent keeping a failure): what the run got (the
+  // closing lock) is learnt first, so that a failure later in the request cannot hide it; then
+  // throws that failure, or when the run must not go on (nothing is written by then).
   virtual void begun(zdb::Batch &firstReads) = 0;
   // Statements that go ahead of an order's bill; the order's writes go to the server next.
   virtual void startOrder(qint64 order, QStringList &writes) = 0;
   // The server rejected a stock line of the order whose bill is `bill`: its bill and the lines
   // already inserted are taken back, the run goes on. Throws `cause` when that cannot be done.
   virtual void giveUpOrder(qint64 bill, const zdb::DbError &cause) = 0;
-  // Before the deletes: throws ChangedElsewhere when the closed orders or their lines are no longer
-  // what the run read.
-  virtual void checkBeforeDeletes(const RunEnd &expected) = 0;
-  // Sends `statements` (the deletes and the release, added by the run) and ends the run booked.
-  // `deleted` reads their answers (and throws a statement's error). Throws ChangedElsewhere when the
-  // deletes removed other rows than the run closed.
-  virtual void end(zdb::Batch &statements, const RunEnd &expected, const std::function<RunDeleted()> &deleted) = 0;
-  // The run does not end booked: nothing it wrote stays. Throws zdb::DbError when the server could
-  // not be told.
+  // The run's end in one request: the deletes of the closed orders and the release, word for
+  // word, with what makes them all or nothing at the server, where the check that the orders and
+  // their lines are still what the run read is made too. No lock of the run outlives the request
+  // when it runs through. Returns what the deletes and the release did: the run is booked.
+  // Throws ChangedElsewhere when the check failed (nothing of the end stays), zdb::DbError when a
+  // statement failed or the answer was lost.
+  virtual RunDeleted end(const RunEnd &expected) = 0;
+  // The run does not end booked: nothing it wrote stays, nothing it holds at the server is kept.
+  // Throws zdb::DbError when the server could not be told.
   virtual void undo() = 0;
   // After an error: what the database holds of the run, once what the error left is settled.
   virtual RunTruth findOutWhatWasBooked() = 0;
@@ -90,18 +96,27 @@ class ClosingTransaction {
   // it (on a connection opened again), and throws zdb::DbError while it cannot.
   virtual bool unsettled() const { return false; }
   virtual void settle() {}
-  // Whether settle() should be tried again after it threw `error` (the server out of reach or the
-  // closing lock held elsewhere), rather than given up (the server refused what settling sent).
+  // Whether settle() should be tried again after it threw `error`: the server may answer later
+  // (out of reach, too many connections, the host blocked, the closing lock held elsewhere),
+  // rather than refusing what settling sent.
   static bool worthRetrying(const zdb::DbError &error);
 };
 
-// The server's own transaction: the run is one transaction, each order a savepoint in it.
-std::unique_ptr<ClosingTransaction> serverTransaction(zdb::Connection &connection, const RunBills &bills);
+// How long a run's session may stay silent at the server before the server ends it (a till that
+// stopped in the middle of a run): longer than any pause a working run makes between requests.
+inline constexpr int kRunSilenceSeconds = 20;
+
+// The server's own transaction: the run is one transaction, each order a savepoint in it. No order
+// of `marked` may carry a bill already.
+std::unique_ptr<ClosingTransaction> serverTransaction(zdb::Connection &connection, const RunBills &bills,
+                                                      std::vector<qint64> marked,
+                                                      int silenceSeconds = kRunSilenceSeconds);
 
 // What the undoing kind must know of a run beyond its bills.
 struct UndoingRun {
   std::vector<qint64> marked;  // the orders the run is to close: all must be open and unbilled
   int lockWaitSeconds = 10;    // longest wait for another terminal's run
+  int silenceSeconds = kRunSilenceSeconds;  // of its session; the closing lock's holder asleep this long has stopped
   // What every bill of the run carries, by which bills whose answers were lost are found again.
   QString operatorName;  // KAPATANISMI
   QVariant station;      // KAPATANTERMINAL
@@ -110,7 +125,8 @@ struct UndoingRun {
 };
 
 // For tables without transactions: runs of all terminals one after another under a named lock,
-// undone by insert ids. Keeps a copy of `bills` when it stays unsettled.
+// undone by insert ids; what a run that did not finish left behind is settled by the next run of
+// any terminal. Keeps a copy of `bills` when it stays unsettled.
 std::unique_ptr<ClosingTransaction> undoingTransaction(zdb::Connection &connection, const RunBills &bills,
                                                        UndoingRun run);
 
@@ -120,9 +136,11 @@ QString closingBusyText();
 QString notBookedNote();
 // Below the error's text: the server could not be asked.
 QString cannotTellNote();
+// Below the error's text: some of the run's orders were closed, the others are open.
+QString partlyBookedNote();
 
-// What the database holds of the run's bills (looked up by their insert ids) and of the orders
-// they closed. Throws zdb::DbError when the server cannot be asked.
+// What the database holds of the run's bills (looked up by their insert ids, a bill taken back
+// being gone) and of the orders they closed. Throws zdb::DbError when the server cannot be asked.
 RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills);
 
 }  // namespace zboard

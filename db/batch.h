@@ -58,6 +58,8 @@ class Batch {
   // Of the last send: throws its kept failure when statement `index` did not run.
   void expectRan(int index) const;
   bool failed() const { return failure_.has_value(); }
+  // Of the last send: the failure it kept, or nullptr.
+  const BatchError *failure() const { return failure_ ? &*failure_ : nullptr; }
   // Of the last send: the rows of a statement added with `keepRows`, taken out of the batch.
   Query::Result takeRows(int index);
   // Of the last send: the insert id and the affected rows of each statement that ran.

@@ -72,6 +72,8 @@ class Connection {
   // it calls beganInBatch() before sending it.
   static QString beginStatement() { return QStringLiteral("START TRANSACTION"); }
   void beganInBatch() { inTransaction_ = true; }
+  // A COMMIT or ROLLBACK that ran inside a caller's batch.
+  void endedInBatch() { inTransaction_ = false; }
   void commit();
   void rollback();
   void savepoint(const QString &name);

@@ -491,8 +491,8 @@ void runBoard(Shared &shared, int k, unsigned seed) {
   std::mt19937 aim(seed ^ 0x5eedu);
   int aimed = 0;
   relay.setFaultHook([&](std::int64_t, const std::string &bytes) {
-    static const std::string end = "delete From temp Where";
-    if (bytes.size() < 5 + end.size() || bytes.compare(5, end.size(), end) != 0) return zbench::Relay::Fault::None;
+    // The end's request carries its deletes (on MyISAM after its lock and check).
+    if (bytes.find("delete From temp Where", 5) == std::string::npos) return zbench::Relay::Fault::None;
     // Often enough that every soak has several, not so often that few runs get through.
     const unsigned odds = shared.count.writtenKills < 3 ? 1 : 5;
     if (shared.serverDown || !shared.running() || aim() % odds != 0) return zbench::Relay::Fault::None;
