@@ -58,6 +58,10 @@ struct Relay::Link {
   std::atomic<bool> loseAnswer{false};
   std::atomic<bool> keepServer{false};  // a dropped client's server side stays open
   std::atomic<bool> closed{false};
+  // Frozen directions: nothing is delivered until thawed (or the link closes).
+  std::atomic<bool> holdToServer{false}, holdToClient{false};
+  std::mutex holdMutex;
+  std::condition_variable holdChanged;
   std::atomic<std::uint32_t> session{0};  // the server's id of this session
   std::vector<std::thread> threads;  // two readers, two writers
   std::atomic<int> finished{0};
@@ -73,8 +77,24 @@ struct Relay::Link {
     std::deque<Chunk> chunks;
   } toServer, toClient;
 
+  void hold(bool toServer, bool toClient) {
+    std::lock_guard<std::mutex> lock(holdMutex);
+    holdToServer = toServer;
+    holdToClient = toClient;
+    holdChanged.notify_all();
+  }
+  // Until the direction is thawed; false when the link closed meanwhile.
+  bool waitUnheld(bool toServer) {
+    std::unique_lock<std::mutex> lock(holdMutex);
+    holdChanged.wait(lock, [&] { return !(toServer ? holdToServer : holdToClient) || closed; });
+    return !closed;
+  }
   void close() {
     if (closed.exchange(true)) return;
+    {
+      std::lock_guard<std::mutex> lock(holdMutex);
+      holdChanged.notify_all();
+    }
     ::shutdown(client, SHUT_RDWR);
     if (!keepServer) ::shutdown(server, SHUT_RDWR);
     for (Queue *q : {&toServer, &toClient}) {
@@ -136,12 +156,48 @@ void Relay::cutAll() {
   for (const std::shared_ptr<Link> &link : links_) link->close();
 }
 
+void Relay::refuseNewConnections(int serverError, const std::string &message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  refusalText_ = message;
+  refusal_ = serverError;
+}
+
+void Relay::thaw() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  for (const std::shared_ptr<Link> &link : links_) link->hold(false, false);
+}
+
 void Relay::acceptLoop() {
   while (!stopping_) {
     const int client = ::accept(listenFd_, nullptr, nullptr);
     if (client < 0) {
       if (errno == EINTR) continue;
       return;
+    }
+    if (const int code = refusal_.load()) {
+      // An error packet where the greeting would be: 0xFF, the error number, '#', the state.
+      std::string text;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        text = refusalText_;
+      }
+      std::string payload = "\xff";
+      payload += char(code & 0xff);
+      payload += char((code >> 8) & 0xff);
+      payload += "#08004" + text;
+      std::string packet;
+      packet += char(payload.size() & 0xff);
+      packet += char((payload.size() >> 8) & 0xff);
+      packet += char((payload.size() >> 16) & 0xff);
+      packet += '\0';
+      packet += payload;
+      try {
+        sendAll(client, packet.data(), packet.size());
+      } catch (const std::exception &) {
+      }
+      ::shutdown(client, SHUT_RDWR);
+      ::close(client);
+      continue;
     }
     auto link = std::make_shared<Link>();
     link->client = client;
@@ -210,6 +266,10 @@ void Relay::pump(Link &link, bool fromClient) {
           ++faults_;
           link.loseAnswer = true;
         }
+        if (fault == Fault::FreezeAfterRequest || fault == Fault::FreezeBeforeRequest) {
+          ++faults_;
+          link.hold(fault == Fault::FreezeBeforeRequest, true);
+        }
         if (fault == Fault::DropClientAfterRequest) {
           ++faults_;
           link.loseAnswer = true;
@@ -247,6 +307,8 @@ void Relay::forward(Link &link, bool fromClient) {
       chunk = std::move(queue.chunks.front());
       queue.chunks.pop_front();
     }
+    // A frozen direction delivers what waited once thawed, the end of the connection last.
+    if (!link.waitUnheld(fromClient) && !chunk.end) break;
     std::this_thread::sleep_until(chunk.due);
     if (chunk.end) break;
     try {

@@ -27,7 +27,12 @@ class Relay {
     CutAfterRequest,   // the request reaches the server; its answer is lost with the connection
     // The program's side drops after the request (a pulled cable): the server runs the request and
     // its session lives on, unaware, until the relay goes.
-    DropClientAfterRequest
+    DropClientAfterRequest,
+    // The program stops (a till frozen or without power): nothing passes either way until thaw(),
+    // and the server's session stays open, silent. The request reaches the server first (its
+    // answer waits at the relay), or waits at the relay itself.
+    FreezeAfterRequest,
+    FreezeBeforeRequest
   };
   // Asked at every request with its number (1 for the first since the hook was set or the count
   // reset) and the request's first bytes (the MySQL packet: 4 header bytes, a command byte, the
@@ -53,6 +58,12 @@ class Relay {
   static std::uint32_t currentSession();
   // Drops every relayed connection at once.
   void cutAll();
+  // New connections are refused as a server refuses them before its greeting, with its error
+  // (1040 too many connections, 1129 host blocked); 0 lets them through again.
+  void refuseNewConnections(int serverError, const std::string &message = std::string());
+  // Lets every frozen connection go on: what waited is delivered, a side the server closed
+  // meanwhile then closes for the program too.
+  void thaw();
 
  private:
   struct Link;
@@ -67,6 +78,8 @@ class Relay {
   std::atomic<std::int64_t> delayMicros_{0};
   std::atomic<std::int64_t> requests_{0};
   std::atomic<int> faults_{0};
+  std::atomic<int> refusal_{0};
+  std::string refusalText_;  // under mutex_
   std::mutex mutex_;  // links_, hook_
   FaultHook hook_;
   std::vector<std::shared_ptr<Link>> links_;

@@ -111,7 +111,7 @@ class ServerTransaction : public ClosingTransaction {
       }
     }
     try {
-      return lookUpRun(c_, bills_);
+      return lookUpRun(c_, bills_, marked_);
     } catch (const zdb::DbError &) {
       return RunTruth::CannotTell;
     }
@@ -203,21 +203,25 @@ std::unique_ptr<ClosingTransaction> serverTransaction(zdb::Connection &connectio
   return std::make_unique<ServerTransaction>(connection, bills, std::move(marked), silenceSeconds);
 }
 
-RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills) {
-  // Without a bill that the server confirmed, the run wrote nothing that could stay.
-  if (bills.empty()) return RunTruth::NotBooked;
-  std::vector<qint64> ids, orders;
+RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &runOrders) {
+  std::vector<qint64> ids;
+  QSet<qint64> orders(runOrders.begin(), runOrders.end());
   for (const auto &[id, orderNo] : bills) {
     ids.push_back(id);
-    orders.push_back(orderNo);
+    orders.insert(orderNo);
   }
+  // Without a bill that the server confirmed and without orders, the run wrote nothing that
+  // could stay.
+  if (orders.isEmpty()) return RunTruth::NotBooked;
   zdb::Batch check(connection);
-  const int billsRead = check.add(
-      QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO IN (") + numberList(ids) + QLatin1Char(')'),
-      true);
-  const int openRead = check.add(
-      QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") + numberList(orders) + QLatin1Char(')'),
-      true);
+  const int billsRead =
+      ids.empty() ? -1
+                  : check.add(QStringLiteral("SELECT GENHARNO, ADISYONNO FROM genhar WHERE GENHARNO IN (") +
+                                  numberList(ids) + QLatin1Char(')'),
+                              true);
+  const int openRead = check.add(QStringLiteral("SELECT ADISYONNO FROM mainsip WHERE ADISYONNO IN (") +
+                                     numberList(std::vector<qint64>(orders.begin(), orders.end())) + QLatin1Char(')'),
+                                 true);
   check.send();
   const zdb::Query::Result found = check.takeRows(billsRead);
   QSet<qint64> open;
@@ -231,10 +235,10 @@ RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills) {
   // A bill of the run on an order still open: not settled yet; the reload shows it.
   if (pending > 0) return RunTruth::CannotTell;
   // Booked means both: every bill there and none of their orders still open.
-  if (booked == bills.size()) return RunTruth::Booked;
+  if (!bills.empty() && booked == bills.size()) return RunTruth::Booked;
   if (booked > 0) return RunTruth::Partly;
   // Orders gone without this run's bills: another terminal closed them.
-  if (open.size() < QSet<qint64>(orders.begin(), orders.end()).size()) return RunTruth::ChangedElsewhere;
+  if (open.size() < orders.size()) return RunTruth::ChangedElsewhere;
   return RunTruth::NotBooked;
 }
 

@@ -140,7 +140,8 @@ QString cannotTellNote();
 QString partlyBookedNote();
 
 // What the database holds of the run's bills (looked up by their insert ids, a bill taken back
-// being gone) and of the orders they closed. Throws zdb::DbError when the server cannot be asked.
-RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills);
+// being gone) and of its orders: those the bills name, and `orders` (all that it was to close).
+// Throws zdb::DbError when the server cannot be asked.
+RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &orders = {});
 
 }  // namespace zboard

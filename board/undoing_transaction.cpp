@@ -206,7 +206,7 @@ class UndoingTransaction : public ClosingTransaction {
       return RunTruth::CannotTell;
     }
     try {
-      return lookUpRun(c_, allBills());
+      return lookUpRun(c_, allBills(), run_.marked);
     } catch (const zdb::DbError &) {
       return RunTruth::CannotTell;
     }
