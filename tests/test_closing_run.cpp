@@ -1,6 +1,7 @@
 // The closing run: entry checks, the two questions, the walk over the grid and the end
 // statements, and its all-or-nothing behaviour under faults and a second terminal. On the test
 // server with InnoDB and on the one without (every table MyISAM).
+#include <QElapsedTimer>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -539,6 +540,131 @@ TEST_F(ClosingRun, LinesAddedElsewhereDuringTheRunRollItBack) {
   EXPECT_TRUE(isOpen(101) && isOpen(102));
   EXPECT_EQ(board->HeldOrderClause, clause);
   expectBoardGivenBack();
+}
+
+// ------------------------------------------------------------------ what a failure leaves held
+
+// The closing lock is got in the run's first request, and a read after it in the same request
+// fails: another program holds temp for longer than the board waits (on tables without
+// transactions). The run knows it holds the lock and lets it go; the next run closes.
+TEST_F(ClosingRun, ALockGotInARequestThatFailedIsLetGo) {
+  if (ztest::closingTablesHaveTransactions()) ztest::setClosingTablesEngine("MyISAM");
+  board->Connect.setLockWaitSettings({"SET SESSION lock_wait_timeout = 1"});
+  board->Connect.reopen();
+  ASSERT_FALSE(board->tablesHaveTransactions());
+  listOrders({{.no = 101}, {.no = 102}});
+  auto other = ztest::openConnection("other_program");
+  other->execute("LOCK TABLES temp WRITE");
+
+  confirmAndRun();
+  other->execute("UNLOCK TABLES");
+
+  // A lock wait that ran out is told as another terminal working on the orders.
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({utf(kChangedElsewhere)}));
+  EXPECT_EQ(ztest::scalar("SELECT IS_FREE_LOCK('zerdapos_paket_kapanis')").toInt(), 1);
+  expectNothingWritten({101, 102}, " Adisyonno =\"101\" or Adisyonno =\"102\"");
+  expectBoardGivenBack();
+
+  fake.informations.clear();
+  confirmAndRun();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({success("2", "20,00")}));
+}
+
+// A delete the server refuses in the middle of the run's end (a trigger here; on a restaurant's
+// server a crashed MyISAM table refuses the same way): the operator is not told it was booked,
+// nothing stays locked (the restaurant's programs write temp at once, the technician's DROP
+// TRIGGER does not wait), every order is open with all its lines or closed once, and the board's
+// next commands work. Without transactions the orders whose lines the delete had removed before
+// it was refused are finished, the others taken back: a part booked.
+TEST_F(ClosingRun, ADeleteTheServerRefusesLeavesNothingLocked) {
+  listOrders({{.no = 101}, {.no = 102}, {.no = 103}, {.no = 104}});
+  const bool transactional = ztest::closingTablesHaveTransactions();
+  adminExec("CREATE TRIGGER zt_bozuk BEFORE DELETE ON temp FOR EACH ROW BEGIN "
+            "IF OLD.ADISYONNO = 103 THEN SIGNAL SQLSTATE 'HY000' SET MESSAGE_TEXT = 'Tablo bozuk'; END IF; END");
+
+  confirmAndRun();
+
+  ASSERT_EQ(fake.errors.size(), 1);
+  const QString note = utf(transactional ? kNotBooked
+                                         : "\nHesapların bir kısmı tahsil edildi, kalanı tahsil edilmedi. "
+                                           "Lütfen Güncelle Butonuna Tıklayınız");
+  EXPECT_EQ(fake.errors.front(), "Tablo bozuk." + note);
+  EXPECT_EQ(fake.informations, QStringList());
+  expectBoardGivenBack();
+  // The restaurant's order-taking program and the technician do not wait.
+  auto other = ztest::openConnection("order_taking");
+  other->execute("SET SESSION lock_wait_timeout = 2");
+  if (ztest::serverHasInnoDb()) other->execute("SET SESSION innodb_lock_wait_timeout = 2");
+  QElapsedTimer waited;
+  waited.start();
+  other->execute("INSERT INTO temp (SIRANO, ADISYONNO, STOKADI) VALUES (1, 999, 'Yeni')");
+  other->execute("DELETE FROM temp WHERE ADISYONNO = 999");
+  other->execute("DROP TRIGGER zt_bozuk");
+  EXPECT_LT(waited.elapsed(), 1000);
+  EXPECT_EQ(ztest::scalar("SELECT IS_FREE_LOCK('zerdapos_paket_kapanis')").toInt(), 1);
+  for (int o : {101, 102, 103, 104}) {
+    if (isOpen(o)) {
+      EXPECT_EQ(openLines(o), 2) << o;
+      EXPECT_EQ(bills(o), 0) << o;
+    } else {
+      EXPECT_EQ(bills(o), 1) << o;
+      EXPECT_EQ(stockRows(o), 2) << o;
+      EXPECT_EQ(openLines(o), 0) << o;
+    }
+  }
+  // The delete ran through the orders in their order: those before 103 had lost their lines.
+  EXPECT_EQ(isOpen(101), transactional);
+  EXPECT_EQ(isOpen(102), transactional);
+  EXPECT_TRUE(isOpen(103) && isOpen(104));
+
+  fake.errors.clear();
+  board->Refresh();
+  EXPECT_EQ(fake.errors, QStringList());
+  ASSERT_EQ(board->NextGrid1.rowCount(), transactional ? 4 : 2);
+  confirmAndRun();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations.filter(utf("Başarı İle Tahsil")).size(), 1);
+  for (int o : {101, 102, 103, 104}) EXPECT_EQ(bills(o), 1) << o;
+}
+
+// A bill of another day on an order that is still open: the order was closed, or is being
+// closed, by another program. The run writes no second bill, whatever the working date.
+TEST_F(ClosingRun, AnOrderWithABillOfAnotherDayGetsNoSecond) {
+  listOrders({{.no = 101}, {.no = 102}, {.no = 103}});
+  ztest::exec("INSERT INTO genhar (GENHARNO, ADISYONNO, TARIH, HARTIP, CIKIS) VALUES (9001, 102, '2026-12-08', '2', 10);");
+
+  confirmAndRun();
+
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({utf(kChangedElsewhere)}));
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 1);
+  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 0);
+  for (int o : {101, 102, 103}) EXPECT_TRUE(isOpen(o)) << o;
+  expectBoardGivenBack();
+}
+
+// A value a stock row cannot hold, in the second line of an order: refused on every engine (also
+// where the server would rather adjust it in a later row of a MyISAM insert), so its order is
+// given up as any refused line gives it up, and the others close.
+TEST_F(ClosingRun, AValueAStockRowCannotHoldGivesItsOrderUpOnEveryEngine) {
+  listOrders({{.no = 101, .amount = 10}, {.no = 102, .amount = 20, .lines = 3}, {.no = 103, .amount = 30}});
+  // The restaurant's stock table takes shorter product names than its order lines carry.
+  ztest::exec(utf("ALTER TABLE stokhar MODIFY STOKADI VARCHAR(12);\n"
+                  "UPDATE temp SET STOKADI = 'Izgara köfte porsiyon' WHERE ADISYONNO = 102 AND SIRANO = 2;"));
+
+  confirmAndRun();
+
+  ASSERT_EQ(fake.errors.size(), 1);
+  EXPECT_EQ(fake.errors.front(), "Data too long for column 'STOKADI' at row 2.");
+  EXPECT_EQ(fake.informations, QStringList({success("2", "40,00")}));
+  EXPECT_EQ(bills(102), 0);
+  EXPECT_EQ(stockRows(102), 0);
+  EXPECT_TRUE(isOpen(102));
+  EXPECT_EQ(openLines(102), 3);
+  EXPECT_EQ(bills(101) + bills(103), 2);
+  EXPECT_EQ(stockRows(101) + stockRows(103), 4);
 }
 
 // After a fault a run counts as booked only when all of its bills exist and the orders they
