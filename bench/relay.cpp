@@ -157,7 +157,7 @@ void Relay::cutAll() {
 }
 
 void Relay::refuseNewConnections(int serverError, const std::string &message) {
-  std::lock_guard<std::mutex> lock(mutex_);
+  std::lock_guard<std::mutex> lock(refusalMutex_);
   refusalText_ = message;
   refusal_ = serverError;
 }
@@ -178,7 +178,7 @@ void Relay::acceptLoop() {
       // An error packet where the greeting would be: 0xFF, the error number, '#', the state.
       std::string text;
       {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(refusalMutex_);
         text = refusalText_;
       }
       std::string payload = "\xff";

@@ -59,7 +59,8 @@ class Relay {
   // Drops every relayed connection at once.
   void cutAll();
   // New connections are refused as a server refuses them before its greeting, with its error
-  // (1040 too many connections, 1129 host blocked); 0 lets them through again.
+  // (1040 too many connections, 1129 host blocked); 0 lets them through again. A fault hook may
+  // call it.
   void refuseNewConnections(int serverError, const std::string &message = std::string());
   // Lets every frozen connection go on: what waited is delivered, a side the server closed
   // meanwhile then closes for the program too.
@@ -79,7 +80,8 @@ class Relay {
   std::atomic<std::int64_t> requests_{0};
   std::atomic<int> faults_{0};
   std::atomic<int> refusal_{0};
-  std::string refusalText_;  // under mutex_
+  std::mutex refusalMutex_;  // refusalText_; apart from mutex_, so that a fault hook may refuse
+  std::string refusalText_;
   std::mutex mutex_;  // links_, hook_
   FaultHook hook_;
   std::vector<std::shared_ptr<Link>> links_;
