@@ -40,6 +40,7 @@
 #include <cstdio>
 #include <mutex>
 #include <random>
+#include <semaphore>
 
 #include "bench/relay.h"
 #include "board_fixture.h"
@@ -59,6 +60,9 @@ int envInt(const char *name, int fallback) {
   const int n = v.toInt(&ok);
   return ok ? n : fallback;
 }
+
+// How long a stopped till's session stays at the server in the MyISAM mode.
+constexpr int kStopSilenceSeconds = 3;
 
 const QStringList kCouriers = {"Ali", "Veli", QString::fromUtf8("Ayşe")};
 const QStringList kSections = {"Paket Servis", "Gel Al"};
@@ -131,10 +135,25 @@ struct Counters {
   std::atomic<long> kills{0}, midRunKills{0}, writtenKills{0}, lateLines{0}, newOrders{0}, restarts{0};
   std::atomic<long> checks{0}, checksSkipped{0}, checksDeferred{0}, violations{0}, recoveries{0},
       failedRecoveries{0};
+  // Tills stopped in the middle of a run, those whose silent session held the closing lock, and
+  // those whose bills on open orders another board's run took back while the till was stopped.
+  std::atomic<long> stops{0}, stopsHolding{0}, leftoversSettledElsewhere{0};
+};
+
+// Whoever holds the turn may run board code or change the database. It can be handed on: a board
+// whose till stops in the middle of a request (its relay frozen) gives it up through the relay, and
+// the one who thaws the till hands it back.
+class Turn {
+ public:
+  void lock() { free_.acquire(); }
+  void unlock() { free_.release(); }
+
+ private:
+  std::binary_semaphore free_{1};
 };
 
 struct Shared {
-  std::mutex turn;  // whoever holds it may run board code or change the database
+  Turn turn;
   Clock::time_point deadline;
   std::atomic<bool> serverDown{false};
   std::atomic<int> restartEpoch{0};  // counts the restarts begun
@@ -154,9 +173,22 @@ struct Shared {
   // a run left to settle.
   bool myIsam = false;
   std::vector<std::atomic<bool>> inRun, unsettled;
+  // Stopped tills (tables without transactions): each board's relay, and while it is frozen the
+  // session it left silent at the server and when it stopped (under `published`).
+  struct Stop {
+    bool frozen = false;
+    std::uint32_t session = 0;
+    Clock::time_point at;
+    bool looked = false;       // what the silent session holds was looked at
+    QStringList leftBills;     // its bills on open orders then
+  };
+  std::vector<zbench::Relay *> relays;
+  std::vector<Stop> stopped;
+  std::vector<std::atomic<long>> stopsBegun;
   explicit Shared(int boards)
       : claims(size_t(boards)), sessions(size_t(boards), 0), recover(size_t(boards)), killsBegun(size_t(boards)),
-        killsDone(size_t(boards)), inRun(size_t(boards)), unsettled(size_t(boards)) {}
+        killsDone(size_t(boards)), inRun(size_t(boards)), unsettled(size_t(boards)), relays(size_t(boards), nullptr),
+        stopped(size_t(boards)), stopsBegun(size_t(boards)) {}
 
 
   // Kills board k's session; its next step must then work again. A kill counts as landing inside
@@ -490,7 +522,30 @@ void runBoard(Shared &shared, int k, unsigned seed) {
   board->Connect.setPort(relay.port());
   std::mt19937 aim(seed ^ 0x5eedu);
   int aimed = 0;
+  {
+    std::lock_guard<std::mutex> g(shared.published);
+    shared.relays[size_t(k)] = &relay;
+  }
+  std::mt19937 stopAim(seed ^ 0x570bu);
   relay.setFaultHook([&](std::int64_t, const std::string &bytes) {
+    // Without transactions the till sometimes stops in the middle of its run, its session left
+    // silent at the server: at the run's start (the closing lock just taken) or its writes (bills
+    // on open orders). It gives up the turn through the stop; the fault thread thaws it later.
+    const bool runStart = bytes.find("SET @zerda_wait_timeout", 5) == 5;
+    const bool runWrites = bytes.find("INSERT INTO Genhar", 5) != std::string::npos;
+    if (shared.myIsam && shared.inRun[size_t(k)] && (runStart || runWrites) && !shared.serverDown &&
+        shared.running() && stopAim() % (shared.count.stops < 2 ? 3 : 15) == 0) {
+      std::lock_guard<std::mutex> g(shared.published);
+      const bool another = std::any_of(shared.stopped.begin(), shared.stopped.end(),
+                                       [](const Shared::Stop &stop) { return stop.frozen; });
+      if (!another && zbench::Relay::currentSession() != 0) {
+        shared.stopped[size_t(k)] = {true, zbench::Relay::currentSession(), Clock::now(), false, {}};
+        ++shared.stopsBegun[size_t(k)];
+        ++shared.count.stops;
+        shared.turn.unlock();
+        return zbench::Relay::Fault::FreezeAfterRequest;
+      }
+    }
     // The end's request carries its deletes (on MyISAM after its lock and check).
     if (bytes.find("delete From temp Where", 5) == std::string::npos) return zbench::Relay::Fault::None;
     // Often enough that every soak has several, not so often that few runs get through.
@@ -507,7 +562,10 @@ void runBoard(Shared &shared, int k, unsigned seed) {
   // other could not go on meanwhile. So a run here does not wait: it says at once that another
   // terminal is closing (tables without transactions only).
   board->closingLockWaitSeconds = 0;
-  std::unique_lock<std::mutex> turn(shared.turn, std::defer_lock);
+  // A stopped till's session ends soon, so that the soak sees the boards go on after it (20 s on
+  // a till). Long enough for the pauses of a run that gives the turn away.
+  if (shared.myIsam) board->closingSilenceSeconds = kStopSilenceSeconds;
+  std::unique_lock<Turn> turn(shared.turn, std::defer_lock);
   int sessionGeneration = -1;
 
   auto publish = [&](bool withGrid) {
@@ -604,6 +662,7 @@ void runBoard(Shared &shared, int k, unsigned seed) {
       const long asked = messenger.questions, closed = messenger.closed, elsewhere = messenger.changedElsewhere;
       const long busy = messenger.busy;
       const long killsBefore = shared.killsBegun[size_t(k)];
+      const long stopsBefore = shared.stopsBegun[size_t(k)];
       shared.inRun[size_t(k)] = true;
       board->Button2Click();
       shared.inRun[size_t(k)] = false;
@@ -615,7 +674,8 @@ void runBoard(Shared &shared, int k, unsigned seed) {
         // A run may fail only through a fault the soak injected: its session killed, the server
         // restarted, or a kill of its session still on its way when it began.
         const bool injected = shared.killsBegun[size_t(k)] != killsBefore || killsBegun != killsDone ||
-                              epoch != shared.restartEpoch || shared.serverDown;
+                              epoch != shared.restartEpoch || shared.serverDown ||
+                              shared.stopsBegun[size_t(k)] != stopsBefore;
         if (messenger.errors > errorsBefore && !injected)
           shared.violation(QString("board %1: a closing run failed without an injected fault: %2")
                                .arg(k)
@@ -665,7 +725,57 @@ void runBoard(Shared &shared, int k, unsigned seed) {
   }
   publish(false);
   board.reset();
+  {
+    std::lock_guard<std::mutex> g(shared.published);
+    shared.relays[size_t(k)] = nullptr;
+  }
   turn.unlock();
+}
+
+// A stopped till: once its silent session has run the request it got, what it holds is looked
+// at (the closing lock, its bills on open orders); once the server has had time to end it, the
+// till comes back, with the turn handed to it. At the end every stopped till comes back.
+void tendStoppedTills(Shared &shared, AdminLink &link, bool atEnd) {
+  for (size_t k = 0; k < shared.stopped.size(); ++k) {
+    Shared::Stop stop;
+    {
+      std::lock_guard<std::mutex> g(shared.published);
+      stop = shared.stopped[k];
+    }
+    if (!stop.frozen) continue;
+    const auto since = Clock::now() - stop.at;
+    if (!stop.looked && since > std::chrono::milliseconds(300)) {
+      QSet<int> claims;
+      {
+        std::lock_guard<std::mutex> g(shared.published);
+        claims = shared.claims[k];
+      }
+      QStringList orders;
+      for (const int order : claims) orders << QString::number(order);
+      const std::optional<QStringList> holder =
+          link.rows(QString("SELECT IS_USED_LOCK('zerdapos_paket_kapanis') = %1").arg(stop.session));
+      const std::optional<QStringList> bills =
+          orders.isEmpty() ? std::optional<QStringList>(QStringList())
+                           : link.rows("SELECT g.GENHARNO FROM genhar g JOIN mainsip m ON m.ADISYONNO = g.ADISYONNO "
+                                       "WHERE g.ADISYONNO IN (" + orders.join(", ") + ")");
+      if (holder && !holder->isEmpty() && holder->front() == "1") ++shared.count.stopsHolding;
+      std::lock_guard<std::mutex> g(shared.published);
+      shared.stopped[k].looked = true;
+      if (bills) shared.stopped[k].leftBills = *bills;
+      continue;
+    }
+    if (!atEnd && since < std::chrono::seconds(kStopSilenceSeconds) + std::chrono::milliseconds(2500)) continue;
+    shared.turn.lock();  // handed to the till with its thaw
+    if (!stop.leftBills.isEmpty()) {
+      const std::optional<QStringList> still =
+          link.rows("SELECT COUNT(*) FROM genhar WHERE GENHARNO IN (" + stop.leftBills.join(", ") + ")");
+      if (still && !still->isEmpty() && still->front() == "0") ++shared.count.leftoversSettledElsewhere;
+    }
+    std::lock_guard<std::mutex> g(shared.published);
+    shared.stopped[k].frozen = false;
+    shared.recover[k] = true;
+    if (shared.relays[k]) shared.relays[k]->thaw();
+  }
 }
 
 // Kills sessions, brings late lines and new orders, restarts the server.
@@ -678,6 +788,7 @@ void runFaults(Shared &shared, unsigned seed, int restartsWanted, int restartEve
   int restarts = 0;
   while (shared.running()) {
     QThread::msleep(20 + random() % 250);
+    tendStoppedTills(shared, link, false);
     if (!shared.running()) break;
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     const double left = std::chrono::duration<double>(shared.deadline - Clock::now()).count();
@@ -716,15 +827,16 @@ void runFaults(Shared &shared, unsigned seed, int restartsWanted, int restartEve
       }
       if (session) shared.killSession(k, session, link);
     } else if (dice < 80) {
-      std::lock_guard<std::mutex> g(shared.turn);
+      std::lock_guard<Turn> g(shared.turn);
       if (addOrders(link, random, nextOrder, 1 + int(random() % 4), workDate)) ++shared.count.newOrders;
       checkInvariants(shared, link, "new orders");
     } else {
-      std::lock_guard<std::mutex> g(shared.turn);
+      std::lock_guard<Turn> g(shared.turn);
       if (addLateLine(link, random)) ++shared.count.lateLines;
       checkInvariants(shared, link, "a late line");
     }
   }
+  tendStoppedTills(shared, link, true);
 }
 
 class Soak : public ztest::DbTest {};
@@ -794,6 +906,9 @@ TEST_F(Soak, BoardsUnderFaultsNeverLoseOrDoubleAnOrder) {
                 "changed elsewhere %ld, restarts %ld, violations %ld, busy %ld\n",
                 c.steps.load(), c.runs.load(), c.runsClosed.load(), c.kills.load(), c.writtenKills.load(),
                 c.runsChangedElsewhere.load(), c.restarts.load(), c.violations.load(), c.runsBusy.load());
+    if (myIsam)
+      std::printf("soak: stopped tills %ld, holding the closing lock %ld, their bills taken back by another %ld\n",
+                  c.stops.load(), c.stopsHolding.load(), c.leftoversSettledElsewhere.load());
     std::fflush(stdout);
     link.exec({"DROP TABLE soak_orders", "DROP TABLE soak_lines"});
   }
@@ -806,6 +921,8 @@ TEST_F(Soak, BoardsUnderFaultsNeverLoseOrDoubleAnOrder) {
   EXPECT_GE(shared.count.restarts.load(), restarts);
   if (myIsam) {
     EXPECT_GE(shared.count.runsBusy.load(), 1);
+    EXPECT_GE(shared.count.stops.load(), 2);
+    EXPECT_GE(shared.count.stopsHolding.load(), 1);
   }
 }
 
