@@ -31,7 +31,8 @@ std::vector<std::int64_t> limits(int orders) {
           4,  // listing
           2,  // register cell tap
           4,  // GÜNCELLE
-          2 * groups + 4,
+          2 * groups + 4,  // closing run: the connection check, the working date, each group's reads and
+                           // writes, its end with its check (and COMMIT), and a spare
           4,  // reload after the run: a listing
           2,  // TERK
           6};  // sign-in with a later showing
