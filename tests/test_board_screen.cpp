@@ -18,6 +18,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <optional>
 #include <set>
 
 #include "board/screen/courier_charts.h"
@@ -68,10 +69,18 @@ class BoardScreen : public ztest::BoardTest {
     board->user.SignedInUserNo = 7;
     form = std::make_unique<TForm1>(*board);
   }
-  // Shows the screen without a modal loop; its showing runs the board's start-up.
-  void showForm() {
+  // Shows the screen without a modal loop; its showing runs the board's start-up. The window
+  // then gets `client` as its client size, as a window manager would give it (the design's client
+  // size unless said otherwise); without one it stays maximized on the offscreen screen.
+  void showForm(std::optional<QSize> client = TForm1::designClientSize()) {
     if (!form) createForm();
     form->show();
+    settle();
+    if (client) setClientSize(*client);
+  }
+  void setClientSize(QSize client) {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(client);
     settle();
   }
   zboard::PaymentGrid *grid() const { return form->nextGrid1(); }
@@ -189,13 +198,17 @@ TEST_F(BoardScreen, FormCaptionFlagsFontAndPlaces) {
   EXPECT_EQ(child<QWidget>("Shape2")->size(), QSize(2, 210));
 
   // Shown: the start-up fills the top right, and the board fills the screen's work area.
-  showForm();
+  showForm(std::nullopt);
   EXPECT_EQ(form->lastStartup(), zboard::StartupResult::Ready);
   EXPECT_EQ(form->label2()->text(), "Merkez/KASA1");
   EXPECT_EQ(form->dtpBugun()->text(), zfmt::longDate(ztest::workDate()));
   EXPECT_EQ(form->dtpBugun()->text(), QString::fromUtf8("9 Aralık 2026 Çarşamba"));
   EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
   EXPECT_EQ(form->frameGeometry(), form->screen()->availableGeometry());
+  // The design is scaled to the window it got (800 x 600 offscreen): smaller than designed.
+  EXPECT_DOUBLE_EQ(form->factor(), TForm1::factorFor(form->size()));
+  EXPECT_LT(form->factor(), 1.0);
+  EXPECT_TRUE(form->rect().contains(form->designRect()));
 }
 
 TEST_F(BoardScreen, ListsShowTheModelAndATapRefreshes) {
@@ -702,7 +715,6 @@ TEST_F(BoardScreen, RendersTheBoardToAPicture) {
   ztest::addOrder({.no = 102, .amount = 20});
   ztest::addOrder({.no = 103, .amount = 30});
   showForm();
-  form->resize(TForm1::DesignWidth, TForm1::DesignHeight);
   tapListItem(form->listBox2(), 0);
   tapCell(5, 1);
   settle();
