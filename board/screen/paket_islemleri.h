@@ -90,7 +90,7 @@ class TForm1 : public QDialog {
   Q_OBJECT
 
  public:
-  // The Part's form, its frame included.
+  // The form as designed, its frame included.
   static constexpr int DesignWidth = 1032;
   static constexpr int DesignHeight = 776;
   // Its client area: the form less the frame of a Windows window at 100 % (8 pixels at the sides
