@@ -339,8 +339,19 @@ QPoint TForm1::scaledPoint(QPoint design) const {
 
 void TForm1::resizeEvent(QResizeEvent *event) {
   QDialog::resizeEvent(event);
-  const QRect r = designRectFor(event->size());
-  applyFactor(factorFor(event->size()), r.topLeft());
+  refit();
+}
+
+void TForm1::refit() {
+  applyFactor(factorFor(size()), designRectFor(size()).topLeft());
+}
+
+void TForm1::changeEvent(QEvent *event) {
+  QDialog::changeEvent(event);
+  // A window manager may maximize the window before it is shown; its size then changes without a
+  // resize event reaching the board.
+  if (event->type() == QEvent::WindowStateChange)
+    QMetaObject::invokeMethod(this, &TForm1::refit, Qt::QueuedConnection);
 }
 
 void TForm1::applyFactor(double factor, QPoint origin) {
@@ -664,6 +675,7 @@ void TForm1::renderLines() {
 void TForm1::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
   watchScreen();
+  QMetaObject::invokeMethod(this, &TForm1::refit, Qt::QueuedConnection);
   if (event->spontaneous()) return;  // the window system showing it again is not a new showing
   FormShow();
 }

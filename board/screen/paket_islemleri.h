@@ -144,8 +144,11 @@ class TForm1 : public QDialog {
   void showEvent(QShowEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
 
  private:
+  // Lays the board out at the factor of its size now.
+  void refit();
   // Lays the board out at `factor` with the design's origin at `origin`.
   void applyFactor(double factor, QPoint origin);
   void scaleLinesGrid();
