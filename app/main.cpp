@@ -61,6 +61,10 @@ int main(int argc, char **argv) {
                       [&board] { return board.QueryTemp.recNo(); });
   yesNo.setAnchor(&keypad);
   information.setAnchor(&keypad);
+  // While the board is up, the boxes and the progress window stand on its screen.
+  yesNo.setBoard(&form1);
+  information.setBoard(&form1);
+  gauge.setBoard(&form1);
   // The keypad, a tool window, would stay stacked above the full-screen board; it cannot be used
   // while the board is up anyway, so it steps aside until the board closes.
   keypad.setShowBoard([&form1, &keypad] {

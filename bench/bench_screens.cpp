@@ -10,7 +10,12 @@
 // Through the screens a command counts until its effect is painted: the grid has painted after
 // it, or the success box has. The boxes are the real ones, answered by a script.
 //
+// The board is laid out at the design size (factor 1). With --factors it also lists the courier's
+// orders (the last shape) with the board's window sized for each factor, e.g. 1,1.5: the whole
+// design scaled by the factor, as on a till at 150 %.
+//
 //   bench_screens --port P [--host H] [--shapes 200x4,1000x8] [--reps R] [--memory-orders N]
+//                 [--factors 1,1.5]
 //
 // Needs a platform for the screens: QT_QPA_PLATFORM=offscreen (scripts/bench_screens.sh).
 #include <QApplication>
@@ -24,6 +29,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -272,6 +278,15 @@ class ScreenWay {
     form_.show();  // its showing runs the board's start-up
     pause(100);
     check(form_.lastStartup() == zboard::StartupResult::Ready, QStringLiteral("screens: start-up failed"));
+    resizeTo(1.0);
+  }
+
+  // Gives the board's window the client size of its design at `factor`, as a till's screen does.
+  void resizeTo(double factor) {
+    form_.setWindowState(Qt::WindowNoState);
+    form_.resize(qRound(TForm1::DesignClientWidth * factor), qRound(TForm1::DesignClientHeight * factor));
+    pause(100);
+    check(std::abs(form_.factor() - factor) < 1e-9, QStringLiteral("screens: the board is not at factor %1").arg(factor));
   }
 
   // Lists the courier by tapping its name; the seconds until the grid has painted.
@@ -359,6 +374,7 @@ struct Options {
   int reps = 5;
   int memoryOrders = 1000;
   int memoryLines = 8;
+  std::vector<double> factors;
 };
 
 Options parse(const QStringList &args) {
@@ -383,6 +399,13 @@ Options parse(const QStringList &args) {
       server().pid = number();
     } else if (a == QLatin1String("--reps")) {
       o.reps = number();
+    } else if (a == QLatin1String("--factors")) {
+      for (const QString &f : text().split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const double v = f.toDouble(&ok);
+        if (!ok || v < 0.2 || v > 4) fail(QStringLiteral("bad factor ") + f);
+        o.factors.push_back(v);
+      }
     } else if (a == QLatin1String("--memory-orders")) {
       o.memoryOrders = number();
     } else if (a == QLatin1String("--shapes")) {
@@ -447,6 +470,27 @@ int run(const Options &o) {
     line("tap, last row", r.screens.tap, r.headless.tap);
     line("Tümünü Seç", r.screens.selectAll, r.headless.selectAll);
     line("closing run", r.screens.closing, r.headless.closing);
+  }
+  if (!o.factors.empty()) {
+    // The listing at each factor, the factors taken in turns so that a drift weighs on all.
+    const Shape shape = o.shapes.back();
+    std::vector<std::vector<double>> listing(o.factors.size());
+    for (int rep = 0; rep < o.reps; ++rep) {
+      for (size_t k = 0; k < o.factors.size(); ++k) {
+        const size_t i = rep % 2 == 0 ? k : o.factors.size() - 1 - k;
+        screens.resizeTo(o.factors[i]);
+        seedOrders(shape.orders, shape.lines);
+        listing[i].push_back(screens.list(shape.orders));
+        pause(60);
+      }
+    }
+    screens.resizeTo(1.0);
+    std::printf("listing %d orders x %d lines on the board at each factor (medians, in ms; / the first factor):\n",
+                shape.orders, shape.lines);
+    const double base = median(listing.front());
+    for (size_t i = 0; i < o.factors.size(); ++i)
+      std::printf("  factor %.2f %9.1f = %.2f\n", o.factors[i], median(listing[i]) * 1e3,
+                  base > 0 ? median(listing[i]) / base : 0.0);
   }
   std::printf("peak resident memory after listing %d orders x %d lines on the screens: %.1f MB (%.1f MB before)\n",
               o.memoryOrders, o.memoryLines, double(peak) / 1024, double(before) / 1024);

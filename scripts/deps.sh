@@ -11,6 +11,7 @@ PACKAGES=(
   mariadb-server mariadb-client
   fonts-liberation fonts-dejavu-core
   xvfb xauth x11-utils xdotool imagemagick
+  openbox dbus at-spi2-core python3-pyatspi
   util-linux iproute2
   dpkg-dev file lintian desktop-file-utils libxml2-utils
 )

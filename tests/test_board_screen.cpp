@@ -18,6 +18,8 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <optional>
+#include <cmath>
 #include <set>
 
 #include "board/screen/courier_charts.h"
@@ -68,10 +70,18 @@ class BoardScreen : public ztest::BoardTest {
     board->user.SignedInUserNo = 7;
     form = std::make_unique<TForm1>(*board);
   }
-  // Shows the screen without a modal loop; its showing runs the board's start-up.
-  void showForm() {
+  // Shows the screen without a modal loop; its showing runs the board's start-up. The window
+  // then gets `client` as its client size, as a window manager would give it (the design's client
+  // size unless said otherwise); without one it stays maximized on the offscreen screen.
+  void showForm(std::optional<QSize> client = TForm1::designClientSize()) {
     if (!form) createForm();
     form->show();
+    settle();
+    if (client) setClientSize(*client);
+  }
+  void setClientSize(QSize client) {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(client);
     settle();
   }
   zboard::PaymentGrid *grid() const { return form->nextGrid1(); }
@@ -189,13 +199,17 @@ TEST_F(BoardScreen, FormCaptionFlagsFontAndPlaces) {
   EXPECT_EQ(child<QWidget>("Shape2")->size(), QSize(2, 210));
 
   // Shown: the start-up fills the top right, and the board fills the screen's work area.
-  showForm();
+  showForm(std::nullopt);
   EXPECT_EQ(form->lastStartup(), zboard::StartupResult::Ready);
   EXPECT_EQ(form->label2()->text(), "Merkez/KASA1");
   EXPECT_EQ(form->dtpBugun()->text(), zfmt::longDate(ztest::workDate()));
   EXPECT_EQ(form->dtpBugun()->text(), QString::fromUtf8("9 Aralık 2026 Çarşamba"));
   EXPECT_TRUE(form->windowState() & Qt::WindowMaximized);
   EXPECT_EQ(form->frameGeometry(), form->screen()->availableGeometry());
+  // The design is scaled to the window it got (800 x 600 offscreen): smaller than designed.
+  EXPECT_DOUBLE_EQ(form->factor(), TForm1::factorFor(form->size()));
+  EXPECT_LT(form->factor(), 1.0);
+  EXPECT_TRUE(form->rect().contains(form->designRect()));
 }
 
 TEST_F(BoardScreen, ListsShowTheModelAndATapRefreshes) {
@@ -696,13 +710,216 @@ TEST_F(BoardScreen, AChartBehindAnotherPageShowsTheLatestListingWhenItComesUp) {
 
 namespace {
 
+// ------------------------------------------------------------------- the board at any size
+
+// Window client sizes a board gets: 800 x 600 with a task bar and a Windows caption, the design,
+// 1366 x 768 at 100 % and at 125 %, 1920 x 1080 at 150 %, 2560 x 1440 logical, a narrow window.
+const QSize kClientSizes[] = {{784, 521}, {1016, 737}, {1350, 689}, {1077, 552},
+                              {1264, 666}, {2560, 1440}, {900, 1000}, {1920, 1009}};
+
+// Within a pixel (and a half where a length is the difference of two rounded edges).
+void expectNear(double got, double want, const std::string &what, double slack = 1.0) {
+  EXPECT_LE(std::abs(got - want), slack) << what << ": " << got << " for " << want;
+}
+
+// Every visible widget of the board, the grids' and lists' parts included.
+std::vector<QWidget *> visibleControls(QWidget *form) {
+  std::vector<QWidget *> all;
+  for (QWidget *w : form->findChildren<QWidget *>())
+    if (w->isVisible() && !w->isWindow()) all.push_back(w);
+  return all;
+}
+
+TEST_F(BoardScreen, EveryWindowSizeScalesTheWholeDesignByOneFactor) {
+  for (int no = 101; no <= 112; ++no) ztest::addOrder({.no = no, .lines = 2});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  tapCell(4, 1);
+  settle();
+  // The design, as laid out at factor 1.
+  struct Designed {
+    QString name;
+    QRect geometry;
+    int pixels;
+  };
+  std::vector<Designed> designed;
+  for (const char *name : {"NextGrid1", "SpeedButton1", "SpeedButton2", "SpeedButtonAsagi", "SpeedButtonYukari",
+                           "CRDBGrid6", "ScrollBox1", "DTPBugun", "Label2", "ListBox1", "ListBox2", "Button1",
+                           "BitBtn1", "Button2", "PageControl1"}) {
+    QWidget *w = child<QWidget>(name);
+    designed.push_back({name, w->geometry(), w->font().pixelSize()});
+  }
+  const int tabLines = form->pageControl1()->tabStrip()->height();
+  const QRect label7 = form->findChild<QLabel *>("Label7")->geometry();
+  const int shape4 = form->findChild<QWidget *>("Shape4")->y();
+  const QImage atDesign = form->grab().toImage();
+
+  for (const QSize client : kClientSizes) {
+    SCOPED_TRACE(QStringLiteral("client %1 x %2").arg(client.width()).arg(client.height()).toStdString());
+    setClientSize(client);
+    ASSERT_EQ(form->size(), client);
+    const double f = std::min(client.width() / 1016.0, client.height() / 737.0);
+    EXPECT_DOUBLE_EQ(form->factor(), f);
+    const QPoint origin = form->designRect().topLeft();
+    // The design fills the window one way and stands in its middle the other way.
+    EXPECT_TRUE(form->designRect().width() == client.width() || form->designRect().height() == client.height());
+    EXPECT_LE(std::abs(2 * origin.x() + form->designRect().width() - client.width()), 1);
+    EXPECT_LE(std::abs(2 * origin.y() + form->designRect().height() - client.height()), 1);
+
+    // Nothing cut: every control lies in the window.
+    for (QWidget *w : visibleControls(form.get())) {
+      const QRect inForm(w->mapTo(form.get(), QPoint(0, 0)), w->size());
+      // Scroll areas' contents may be larger than their view; what shows is inside the view.
+      if (w->parentWidget() && qobject_cast<QAbstractScrollArea *>(w->parentWidget()->parentWidget()) &&
+          w->parentWidget() == static_cast<QAbstractScrollArea *>(w->parentWidget()->parentWidget())->viewport())
+        continue;
+      EXPECT_TRUE(form->rect().contains(inForm))
+          << w->metaObject()->className() << " " << w->objectName().toStdString() << " at "
+          << inForm.x() << "," << inForm.y() << " " << inForm.width() << "x" << inForm.height();
+    }
+    // The proportions: places, sizes and letters of the design times the factor.
+    for (const Designed &d : designed) {
+      QWidget *w = child<QWidget>(d.name.toLatin1().constData());
+      const std::string n = d.name.toStdString();
+      expectNear(w->x(), origin.x() + d.geometry.x() * f, n + " left");
+      expectNear(w->y(), origin.y() + d.geometry.y() * f, n + " top");
+      expectNear(w->width(), d.geometry.width() * f, n + " width");
+      expectNear(w->height(), d.geometry.height() * f, n + " height");
+      expectNear(w->font().pixelSize(), d.pixels * f, n + " letters", 0.5 + 1e-9);
+    }
+    // The payment grid: header, row indicator, rows, columns.
+    zboard::PaymentGrid *g = grid();
+    expectNear(g->horizontalHeader()->height(), 120 * f, "grid header");
+    expectNear(g->verticalHeader()->width(), 12 * f, "row indicator");
+    expectNear(g->rowHeight(0), 30 * f, "grid row");
+    expectNear(g->font().pixelSize(), 11 * f, "grid letters", 0.5 + 1e-9);
+    int edge = 0;
+    for (int c = 0; c < g->model()->columnCount(); ++c) {
+      const int w = board->NextGrid1.columns[size_t(c)].width;
+      expectNear(g->columnViewportPosition(c) + g->horizontalScrollBar()->value(), edge * f, "column " + std::to_string(c), 0.5);
+      expectNear(g->columnWidth(c), w * f, "column width " + std::to_string(c));
+      edge += w;
+    }
+    // The lines grid, the lists, the summary panel and the chart page.
+    QTableWidget *lines = form->crdbGrid6();
+    expectNear(lines->columnWidth(0), 162 * f, "lines column");
+    expectNear(lines->verticalHeader()->defaultSectionSize(), 16 * f, "lines row");
+    expectNear(form->listBox2()->visualItemRect(form->listBox2()->item(0)).height(), 16 * f, "list row");
+    const QLabel *l7 = form->findChild<QLabel *>("Label7");
+    expectNear(l7->y(), label7.y() * f, "summary row", 1.0);
+    expectNear(l7->x() + l7->width(), (label7.x() + label7.width()) * f, "summary column", 1.0);
+    expectNear(form->findChild<QWidget *>("Shape4")->y(), shape4 * f, "summary line");
+    expectNear(form->pageControl1()->tabStrip()->height(), tabLines * f, "chart tabs", 1.5);
+    const zboard::CourierChart *chart = form->pageControl1()->chart(form->pageControl1()->currentIndex());
+    EXPECT_EQ(chart->factor(), f);
+    expectNear(chart->picture().size.width(), chart->width() / f, "chart design width");
+    expectNear(chart->picture().size.height(), chart->height() / f, "chart design height");
+  }
+
+  // Back at the design size the board is what it was, pixel for pixel.
+  setClientSize(TForm1::designClientSize());
+  EXPECT_EQ(form->factor(), 1.0);
+  EXPECT_EQ(form->grab().toImage(), atDesign);
+}
+
+TEST_F(BoardScreen, TapsAtScaledPlacesHitTheCellRowAndButtonThere) {
+  for (int no = 101; no <= 125; ++no) ztest::addOrder({.no = no, .lines = 1});
+  ztest::addOrder({.no = 201, .courier = "Veli"});
+  showForm();
+  for (const QSize client : {QSize(1524, 1105), QSize(744, 540), QSize(1077, 552)}) {
+    SCOPED_TRACE(QStringLiteral("client %1 x %2").arg(client.width()).arg(client.height()).toStdString());
+    setClientSize(client);
+    // Taps where the design puts a control, scaled to the window: a tap lands on the widget under
+    // that point of the window, as the operator's finger does.
+    auto tapAt = [&](QPoint design) {
+      const QPoint at = form->scaledPoint(design);
+      QWidget *target = form->childAt(at);
+      if (target) click(target, target->mapFrom(form.get(), at));
+      settle();
+      return target;
+    };
+    // Courier list rows 16 design pixels high from 776,135 (plus the frame): Ali, then Veli.
+    tapAt({776 + 60, 135 + 1 + 16 + 8});
+    ASSERT_EQ(board->ListBox2.itemIndex, 1);
+    ASSERT_EQ(board->NextGrid1.rowCount(), 1);
+    tapAt({776 + 60, 135 + 1 + 8});
+    ASSERT_EQ(board->ListBox2.itemIndex, 0);
+    ASSERT_EQ(board->NextGrid1.rowCount(), 25);
+    // Grid cells: frame, 12-pixel row indicator, columns 46, 111, 50, 40...; header 120, rows 30.
+    auto cellAt = [](int column, int row) {
+      const int widths[] = {46, 111, 50, 40, 40, 40, 40};
+      int x = 1 + 12;
+      for (int c = 0; c < column; ++c) x += widths[c];
+      return QPoint(x + widths[column] / 2, 1 + 120 + 30 * row + 15);
+    };
+    tapAt(cellAt(5, 3));  // order 104 to the third register
+    EXPECT_EQ(board->NextGrid1.cell(5, 3).text, "Ok");
+    EXPECT_EQ(board->NextGrid1.cell(3, 3).text, "");
+    EXPECT_EQ(board->ClickedRow, 3);
+    tapAt(cellAt(4, 12));  // in the last rows the grid shows
+    EXPECT_EQ(board->ClickedRow, 12);
+    EXPECT_EQ(board->NextGrid1.cell(4, 12).text, "Ok");
+    EXPECT_EQ(board->NextGrid1.cell(3, 12).text, "");
+    tapAt(cellAt(3, 3));
+    EXPECT_EQ(board->NextGrid1.cell(3, 3).text, "Ok");
+
+    // The scroll buttons: whole rows down and up; 100 design pixels to the side.
+    QScrollBar *v = grid()->verticalScrollBar();
+    QScrollBar *h = grid()->horizontalScrollBar();
+    EXPECT_EQ(tapAt({479 + 24, 566 + 16}), form->speedButtonAsagi());
+    EXPECT_EQ(v->value(), 5);
+    EXPECT_EQ(grid()->rowAt(0), 5);
+    EXPECT_EQ(grid()->visualRect(grid()->model()->index(5, 0)).top(), 0);  // a whole row at the top
+    tapAt(cellAt(4, 2));  // the third row in view is order 108
+    EXPECT_EQ(board->ClickedRow, 7);
+    EXPECT_EQ(board->NextGrid1.cell(4, 7).text, "Ok");
+    EXPECT_EQ(tapAt({532 + 24, 566 + 16}), form->speedButtonYukari());
+    EXPECT_EQ(v->value(), 0);
+    if (h->maximum() > 0) {
+      tapAt({236 + 116, 566 + 16});
+      EXPECT_EQ(h->value(), std::min(h->maximum(), qRound(100 * form->factor())));
+      tapAt({1 + 116, 566 + 16});
+      EXPECT_EQ(h->value(), 0);
+    }
+
+    // The buttons at the right: GÜNCELLE lists again, the collect button asks.
+    takeStatements();
+    EXPECT_EQ(tapAt({922 + 44, 99 + 80}), form->bitBtn1());
+    EXPECT_FALSE(takeStatements().isEmpty());
+    EXPECT_EQ(tapAt({586 + 212, 263 + 19}), form->button2());
+    EXPECT_EQ(fake.questions.size(), 1) << "the collect button did not ask";
+    fake.questions.clear();
+    // A tab of the chart pages.
+    const QRect tab = form->pageControl1()->tabButton(0)->geometry();
+    const double f = form->factor();
+    const QPoint tabDesign(586 + int((tab.center().x()) / f), 304 + int(tab.center().y() / f));
+    tapAt(tabDesign);
+    EXPECT_EQ(form->pageControl1()->currentIndex(), 0);
+    form->pageControl1()->setCurrentIndex(2);
+  }
+}
+
+// Renders the board at the sizes of a large and a small till for a person to look at
+// (<build>/board_large.png, <build>/board_small.png).
+TEST_F(BoardScreen, RendersTheBoardLargeAndSmall) {
+  ztest::addOrder({.no = 101, .amount = 1234.5, .customer = "Ayşe Yılmaz Kuruyemiş ve Şarküteri"});
+  ztest::addOrder({.no = 102, .amount = 20});
+  showForm();
+  tapListItem(form->listBox2(), 0);
+  for (const auto &[client, name] : {std::pair{QSize(1920, 1009), "board_large.png"}, std::pair{QSize(784, 521), "board_small.png"}}) {
+    setClientSize(client);
+    const QImage picture = form->grab().toImage();
+    EXPECT_TRUE(picture.save(QStringLiteral(ZTEST_BINARY_DIR "/") + QLatin1String(name)));
+    EXPECT_EQ(rgbAt(picture, form->label2()->geometry().topLeft() + QPoint(2, 2)), 0xA6CAF0u);
+  }
+}
+
 // Renders the listed board into <build>/board_screen.png for a person to look at.
 TEST_F(BoardScreen, RendersTheBoardToAPicture) {
   ztest::addOrder({.no = 101, .amount = 1234.5, .customer = "Ayşe Yılmaz Kuruyemiş ve Şarküteri"});
   ztest::addOrder({.no = 102, .amount = 20});
   ztest::addOrder({.no = 103, .amount = 30});
   showForm();
-  form->resize(TForm1::DesignWidth, TForm1::DesignHeight);
   tapListItem(form->listBox2(), 0);
   tapCell(5, 1);
   settle();

@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <climits>
+#include <cmath>
 #include <functional>
 #include <set>
 
@@ -734,3 +735,98 @@ TEST(ScreenMessenger, ProgressWindow) {
 }
 
 }  // namespace
+
+// ------------------------------------------------------- a screen too small for the boxes' design
+
+// Run again on a small screen (QT_SCALE_FACTOR=2 makes the 800 x 600 offscreen screen 400 x 300,
+// as an 800 x 600 till at 200 %): the boxes and the progress window are scaled down, as a whole,
+// until they lie wholly in the work area, and centred on it. On the ordinary screen they keep
+// their design size and these cases are skipped.
+class SmallScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    work = QGuiApplication::primaryScreen()->availableGeometry();
+    if (work.width() >= 600) GTEST_SKIP() << "the screen is large enough for every box";
+  }
+  void expectInWorkArea(const QWidget &window) {
+    EXPECT_TRUE(work.contains(window.frameGeometry()))
+        << window.objectName().toStdString() << " " << window.frameGeometry().x() << ","
+        << window.frameGeometry().y() << " " << window.frameGeometry().width() << "x" << window.frameGeometry().height();
+  }
+  // A child's geometry and letters are the design's times the box's factor, within a pixel.
+  void expectScaled(const QWidget *w, QRect design, int pixels, double f) {
+    const std::string n = w->objectName().toStdString();
+    EXPECT_LE(std::abs(w->x() - design.x() * f), 1.0) << n;
+    EXPECT_LE(std::abs(w->y() - design.y() * f), 1.0) << n;
+    EXPECT_LE(std::abs(w->width() - design.width() * f), 1.0) << n;
+    EXPECT_LE(std::abs(w->height() - design.height() * f), 1.0) << n;
+    if (pixels > 0) EXPECT_LE(std::abs(w->font().pixelSize() - pixels * f), 0.5 + 1e-9) << n;
+  }
+  QRect work;
+};
+
+TEST_F(SmallScreen, BoxesAndTheProgressWindowAreScaledDownIntoTheWorkArea) {
+  zdlg::DialogMessage = "Küçük ekran";
+  TFormUyar information;
+  double f = 0;
+  ASSERT_TRUE(runModal(information, [&] {
+    expectInWorkArea(information);
+    f = information.placement()->factor();
+    information.button1()->click();
+  }));
+  ASSERT_LT(f, 1.0);
+  EXPECT_LE(std::abs(information.width() - 481 * f), 1.0);
+  EXPECT_LE(std::abs(information.height() - 221 * f), 1.0);
+  expectScaled(information.scrollBox1(), QRect(2, 3, 477, 137), 0, f);
+  expectScaled(information.button1(), QRect(168, 144, 145, 65), 33, f);
+  EXPECT_LE(std::abs(information.label1()->font().pixelSize() - 29 * f), 0.5 + 1e-9);
+  // Centred on the work area.
+  EXPECT_LE((information.frameGeometry().center() - work.center()).manhattanLength(), 2);
+
+  TFormYsNo yesNo;
+  ASSERT_TRUE(runModal(yesNo, [&] {
+    expectInWorkArea(yesNo);
+    f = yesNo.placement()->factor();
+    yesNo.button2()->click();
+  }));
+  ASSERT_LT(f, 1.0);
+  expectScaled(yesNo.button1(), QRect(24, 152, 145, 65), 33, f);
+  expectScaled(yesNo.button2(), QRect(312, 152, 145, 65), 33, f);
+  // A tap in the middle of a scaled button is that button's.
+  zdlg::DialogAnswer = 0;
+  ASSERT_TRUE(runModal(yesNo, [&] {
+    QWidget *hit = yesNo.childAt(yesNo.button1()->geometry().center());
+    if (hit) ztest::click(hit, hit->rect().center());
+  }));
+  EXPECT_EQ(zdlg::DialogAnswer, 1);
+
+  TFormgauge gauge;
+  gauge.setRowSources([] { return 1; }, [] { return 0; });
+  gauge.show();
+  expectInWorkArea(gauge);
+  f = gauge.placement()->factor();
+  ASSERT_LT(f, 1.0);
+  expectScaled(gauge.gauge1(), QRect(0, 13, 567, 23), 11, f);
+  expectScaled(gauge.gauge2(), QRect(0, 0, 567, 11), 11, f);
+  gauge.hide();
+}
+
+TEST_F(SmallScreen, TheErrorBoxGetsSmallerLettersUntilItFits) {
+  QGuiApplication::setApplicationDisplayName("Tahsilmatik");
+  TFormgauge gauge;
+  TFormYsNo yesNo;
+  TFormUyar information;
+  ScreenMessenger messenger(gauge, yesNo, information);
+  QRect shown;
+  QTimer::singleShot(0, [&] {
+    if (QWidget *box = QApplication::activeModalWidget()) {
+      shown = box->frameGeometry();
+      if (auto *b = qobject_cast<QMessageBox *>(box)) b->button(QMessageBox::Ok)->click();
+    }
+  });
+  QString text;
+  for (int i = 0; i < 12; ++i) text += QString::fromUtf8("Sunucu bağlantısı koptu, hesap tahsil edilemedi. ");
+  messenger.showError(text);
+  ASSERT_FALSE(shown.isNull());
+  EXPECT_TRUE(work.contains(shown)) << shown.x() << "," << shown.y() << " " << shown.width() << "x" << shown.height();
+}

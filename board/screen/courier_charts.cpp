@@ -9,9 +9,11 @@
 #include <QStackedWidget>
 #include <QVariantAnimation>
 #include <algorithm>
+#include <cmath>
 
 #include "board/screen/query_binding.h"
 #include "db/query.h"
+#include "dialogs/screen/screen_fit.h"
 
 namespace zboard {
 
@@ -81,9 +83,22 @@ const ChartContent &CourierChart::content() const {
   return content_;
 }
 
+void CourierChart::setFactor(double factor) {
+  if (factor == factor_) return;
+  factor_ = factor;
+  dragFrom_.reset();
+  invalidatePicture();
+}
+
+QSize CourierChart::designSize() const {
+  if (factor_ == 1.0) return size();
+  // Painted scaled, the design covers every pixel of the widget.
+  return QSize(int(std::ceil(width() / factor_)), int(std::ceil(height() / factor_)));
+}
+
 const ChartPicture &CourierChart::picture() const {
   if (pictureStale_ || contentStale_) {
-    picture_ = chartPicture(content(), size(), showing_ ? showing_ : zoom_);
+    picture_ = chartPicture(content(), designSize(), showing_ ? showing_ : zoom_);
     pictureStale_ = false;
   }
   return picture_;
@@ -110,6 +125,7 @@ void CourierChart::zoomTo(std::optional<ChartWindow> target) {
 
 void CourierChart::paintEvent(QPaintEvent *) {
   QPainter painter(this);
+  if (factor_ != 1.0) painter.scale(factor_, factor_);
   painted_ = picture();
   paintChart(painter, painted_);
   if (dragFrom_) {
@@ -122,7 +138,7 @@ void CourierChart::paintEvent(QPaintEvent *) {
 void CourierChart::resizeEvent(QResizeEvent *) { invalidatePicture(); }
 
 void CourierChart::mousePressEvent(QMouseEvent *event) {
-  const QPoint at = event->position().toPoint();
+  const QPoint at = (event->position() / factor_).toPoint();
   if (event->button() == Qt::RightButton) {
     zoomTo(std::nullopt);
   } else if (event->button() == Qt::LeftButton && picture().plot.contains(at)) {
@@ -133,14 +149,14 @@ void CourierChart::mousePressEvent(QMouseEvent *event) {
 
 void CourierChart::mouseMoveEvent(QMouseEvent *event) {
   if (!dragFrom_) return;
-  dragTo_ = event->position().toPoint();
+  dragTo_ = (event->position() / factor_).toPoint();
   update();
 }
 
 void CourierChart::mouseReleaseEvent(QMouseEvent *event) {
   if (event->button() != Qt::LeftButton || !dragFrom_) return;
   const QPoint from = *dragFrom_;
-  dragTo_ = event->position().toPoint();
+  dragTo_ = (event->position() / factor_).toPoint();
   dragFrom_.reset();
   update();
   const QPoint moved = dragTo_ - from;
@@ -189,15 +205,20 @@ void ButtonTabStrip::setCurrentIndex(int index) {
 int ButtonTabStrip::currentIndex() const { return group_->checkedId(); }
 
 std::vector<QRect> ButtonTabStrip::layoutFor(int width) const {
+  // Laid out in design pixels, at the design size of the letters, then scaled.
+  if (factor_ == 1.0 || designWidths_.size() != buttons_.size()) {
+    designWidths_.clear();
+    for (QAbstractButton *b : buttons_) designWidths_.push_back(b->fontMetrics().horizontalAdvance(b->text()) + 16);
+  }
+  const int designWidth = factor_ == 1.0 ? width : qRound(width / factor_);
   std::vector<QRect> rects;
   int x = 0, y = 0;
-  for (QAbstractButton *b : buttons_) {
-    const int w = b->fontMetrics().horizontalAdvance(b->text()) + 16;
-    if (x > 0 && x + w > width) {
+  for (const int w : designWidths_) {
+    if (x > 0 && x + w > designWidth) {
       x = 0;
       y += kTabHeight + kTabGap;
     }
-    rects.emplace_back(x, y, w, kTabHeight);
+    rects.push_back(zdlg::scaledRect(QRect(x, y, w, kTabHeight), factor_));
     x += w + kTabGap;
   }
   return rects;
@@ -205,7 +226,15 @@ std::vector<QRect> ButtonTabStrip::layoutFor(int width) const {
 
 int ButtonTabStrip::heightForWidth(int width) const {
   if (buttons_.empty()) return 0;
-  return layoutFor(width).back().bottom() + 1 + kTabGap;
+  return layoutFor(width).back().bottom() + 1 + zdlg::scaledLength(kTabGap, factor_);
+}
+
+void ButtonTabStrip::setFactor(double factor) {
+  if (factor == factor_) return;
+  if (factor_ == 1.0) layoutFor(width());  // the design widths, measured at the design size
+  factor_ = factor;
+  updateGeometry();
+  resizeEvent(nullptr);
 }
 
 QSize ButtonTabStrip::sizeHint() const { return {width(), heightForWidth(width())}; }
@@ -297,6 +326,12 @@ int CourierCharts::currentIndex() const { return stack_->currentIndex(); }
 void CourierCharts::setCurrentIndex(int index) {
   tabs_->setCurrentIndex(index);
   stack_->setCurrentIndex(index);
+}
+
+void CourierCharts::setFactor(double factor) {
+  tabs_->setFactor(factor);
+  for (CourierChart *chart : charts_) chart->setFactor(factor);
+  resizeEvent(nullptr);
 }
 
 void CourierCharts::resizeEvent(QResizeEvent *) {

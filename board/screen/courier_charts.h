@@ -55,6 +55,13 @@ class CourierChart : public QWidget {
   // Shows these rows, as an opening of the query does: the whole chart, drawn when in sight.
   void showRows(ChartRows rows);
 
+  // The board's factor: the chart is laid out at its design size (the widget's size divided by
+  // the factor) and painted scaled, so that its letters, bars and margins keep their proportions.
+  // Pictures, marks and the zoom are in design pixels.
+  void setFactor(double factor);
+  double factor() const { return factor_; }
+  QSize designSize() const;
+
   bool zoomMoving() const;
 
  protected:
@@ -86,6 +93,7 @@ class CourierChart : public QWidget {
   QVariantAnimation *zoomMove_;
   std::optional<QPoint> dragFrom_;
   QPoint dragTo_;
+  double factor_ = 1.0;
 };
 
 // Tab strip whose tabs are buttons wrapped onto as many lines as the width needs.
@@ -102,6 +110,9 @@ class ButtonTabStrip : public QWidget {
   bool hasHeightForWidth() const override { return true; }
   int heightForWidth(int width) const override;
   QSize sizeHint() const override;
+  // The board's factor: tabs, their gaps and their lines scale with it; the tabs break into lines
+  // where they do at the design size.
+  void setFactor(double factor);
 
  signals:
   void currentChanged(int index);
@@ -113,6 +124,8 @@ class ButtonTabStrip : public QWidget {
   std::vector<QRect> layoutFor(int width) const;
   std::vector<QAbstractButton *> buttons_;
   QButtonGroup *group_;
+  double factor_ = 1.0;
+  mutable std::vector<int> designWidths_;  // of the tabs at the design size
 };
 
 // PageControl1: the five chart pages behind a wrapping strip of button tabs. Pages 1 to 3 follow
@@ -131,6 +144,8 @@ class CourierCharts : public QWidget {
   CourierChart *chart(int index) const { return charts_.at(size_t(index)); }  // DBChart1..5
   int currentIndex() const;
   void setCurrentIndex(int index);
+  // The board's factor, for the tabs and the charts.
+  void setFactor(double factor);
 
  protected:
   void resizeEvent(QResizeEvent *event) override;

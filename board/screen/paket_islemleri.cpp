@@ -9,8 +9,11 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
+#include <QWindow>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTableWidget>
@@ -41,6 +44,34 @@ void setBackground(QWidget *w, const QColor &colour) {
   p.setColor(QPalette::Window, colour);
   w->setPalette(p);
 }
+
+// The lines grid's title row: as the style sizes it at the design size; scaled, the design's
+// height times the factor, whatever its font would ask for.
+class LinesHeader : public QHeaderView {
+ public:
+  explicit LinesHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent) {
+    setSectionsClickable(true);  // as a table view's own title row
+    setHighlightSections(true);
+  }
+  void setExtent(int pixels) {
+    extent_ = pixels;
+    if (pixels < 0) {
+      setMinimumHeight(0);
+      setMaximumHeight(QWIDGETSIZE_MAX);
+    } else {
+      setFixedHeight(pixels);
+    }
+    updateGeometry();
+  }
+  QSize sizeHint() const override {
+    QSize hint = QHeaderView::sizeHint();
+    if (extent_ >= 0) hint.setHeight(extent_);
+    return hint;
+  }
+
+ private:
+  int extent_ = -1;
+};
 
 // A right-aligned label that sizes itself to its text and keeps its right edge.
 void placeRightAligned(QLabel *label, const QString &caption, int right, int top) {
@@ -107,7 +138,7 @@ void SelectionListBox::showModel(const QStringList &items, int itemIndex) {
     clear();
     for (const QString &text : items) {
       auto *it = new QListWidgetItem(text, this);
-      it->setSizeHint(QSize(0, 16));  // rows 16 pixels high
+      it->setSizeHint(QSize(0, rowHeight_));  // rows 16 design pixels high
     }
   }
   if (itemIndex >= 0 && itemIndex < count()) {
@@ -117,6 +148,13 @@ void SelectionListBox::showModel(const QStringList &items, int itemIndex) {
     clearSelection();
   }
   viewport()->update();
+}
+
+void SelectionListBox::setRowHeight(int pixels) {
+  if (pixels == rowHeight_) return;
+  rowHeight_ = pixels;
+  for (int i = 0; i < count(); ++i) item(i)->setSizeHint(QSize(0, rowHeight_));
+  doItemsLayout();
 }
 
 void SelectionListBox::mousePressEvent(QMouseEvent *event) {
@@ -141,7 +179,8 @@ void WrappingButton::paintEvent(QPaintEvent *) {
   p.drawControl(QStyle::CE_PushButton, option);
   p.setFont(font());
   p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
-  p.drawText(rect().adjusted(6, 2, -6, -2), Qt::AlignCenter | Qt::TextWordWrap, text());
+  const int h = zdlg::scaledLength(6, factor_), v = zdlg::scaledLength(2, factor_);
+  p.drawText(rect().adjusted(h, v, -h, -v), Qt::AlignCenter | Qt::TextWordWrap, text());
 }
 
 // ------------------------------------------------------------------------------------- TForm1
@@ -152,8 +191,8 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   setWindowTitle(QStringLiteral("Tahsilmatik"));
   setFont(arial(13));
   setBackground(this, zdlg::toQColor(zcolour::BtnFace));
-  resize(DesignWidth, DesignHeight);
-  setWindowState(Qt::WindowMaximized);  // fills the screen's work area
+  resize(DesignClientWidth, DesignClientHeight);
+  setWindowState(Qt::WindowMaximized);  // fills the screen's work area; the design is scaled to it
   setSizeGripEnabled(false);
 
   NextGrid1 = new zboard::PaymentGrid(board_.NextGrid1, this);
@@ -261,7 +300,139 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   connect(&board_, &zboard::Board::boxOpening, this, &TForm1::redrawPutOff);
   zboard::bindQuery(board_.QueryTemp, this, [this] { linesAnnounced(); });
 
+  // The design, to be scaled to the window.
+  for (QWidget *w : std::initializer_list<QWidget *>{NextGrid1, CRDBGrid6, ScrollBox1, ListBox1, ListBox2, Button1,
+                                                     BitBtn1, PageControl1})
+    designed_.addGeometry(w);  // their fonts are inherited or scaled by themselves
+  for (QWidget *w : std::initializer_list<QWidget *>{SpeedButton1, SpeedButton2, SpeedButtonAsagi, SpeedButtonYukari,
+                                                     DTPBugun, Label2, Button2})
+    designed_.add(w);
+  designMenuFont_ = PopupMenu1->font();
+
   renderAll();  // the board ran its creation (captions, BoardErrorText) when it was constructed
+}
+
+double TForm1::factorFor(QSize clientSize) {
+  if (clientSize.isEmpty()) return 1.0;
+  const double f = std::min(double(clientSize.width()) / DesignClientWidth,
+                            double(clientSize.height()) / DesignClientHeight);
+  return std::max(f, 0.2);
+}
+
+QRect TForm1::designRectFor(QSize clientSize) {
+  const double f = factorFor(clientSize);
+  const QSize scaled(qRound(DesignClientWidth * f), qRound(DesignClientHeight * f));
+  // In the middle of the window: one way has room to spare unless the window has the design's
+  // proportions.
+  const QPoint origin(std::max(0, (clientSize.width() - scaled.width()) / 2),
+                      std::max(0, (clientSize.height() - scaled.height()) / 2));
+  return QRect(origin, scaled);
+}
+
+QRect TForm1::designRect() const {
+  return QRect(origin_, QSize(qRound(DesignClientWidth * factor_), qRound(DesignClientHeight * factor_)));
+}
+
+QPoint TForm1::scaledPoint(QPoint design) const {
+  return origin_ + QPoint(qRound(design.x() * factor_), qRound(design.y() * factor_));
+}
+
+void TForm1::resizeEvent(QResizeEvent *event) {
+  QDialog::resizeEvent(event);
+  refit();
+}
+
+void TForm1::refit() {
+  applyFactor(factorFor(size()), designRectFor(size()).topLeft());
+}
+
+void TForm1::changeEvent(QEvent *event) {
+  QDialog::changeEvent(event);
+  // A window manager may maximize the window before it is shown; its size then changes without a
+  // resize event reaching the board.
+  if (event->type() == QEvent::WindowStateChange)
+    QMetaObject::invokeMethod(this, &TForm1::refit, Qt::QueuedConnection);
+}
+
+void TForm1::applyFactor(double factor, QPoint origin) {
+  if (factor == factor_ && origin == origin_) return;
+  const bool toDesign = factor == 1.0;
+  if (factor_ == 1.0 && designLinesHeader_ < 0) designLinesHeader_ = CRDBGrid6->horizontalHeader()->sizeHint().height();
+  factor_ = factor;
+  origin_ = origin;
+  // The tabs measure their captions at the design size of the letters: before the letters grow
+  // or shrink, or after they are back to it.
+  if (!toDesign) PageControl1->setFactor(factor);
+  setFont(zdlg::scaledFont(arial(13), factor));
+  PopupMenu1->setFont(zdlg::scaledFont(designMenuFont_, factor));
+  designed_.apply(factor, origin);
+  NextGrid1->setFactor(factor);
+  scaleLinesGrid();
+  ListBox1->setRowHeight(zdlg::scaledLength(16, factor));
+  ListBox2->setRowHeight(zdlg::scaledLength(16, factor));
+  Button2->setFactor(factor);
+  if (toDesign) PageControl1->setFactor(factor);
+  placeHeadings();
+  renderSummary();
+}
+
+void TForm1::scaleLinesGrid() {
+  const double f = factor_;
+  CRDBGrid6->setFont(zdlg::scaledFont(arial(9), f));
+  CRDBGrid6->horizontalHeader()->setFont(zdlg::scaledFont(arial(11), f));
+  static_cast<LinesHeader *>(CRDBGrid6->horizontalHeader())
+      ->setExtent(f == 1.0 ? -1 : zdlg::scaledLength(std::max(designLinesHeader_, 1), f));
+  auto *indicator = static_cast<zboard::PaymentGridHeader *>(CRDBGrid6->verticalHeader());
+  indicator->setScaledExtent(12, f);
+  indicator->setDefaultSectionSize(zdlg::scaledLength(16, f));
+  int left = 0;
+  for (int c = 0; c < int(std::size(kLineColumns)); ++c) {
+    const int right = left + kLineColumns[c].width;
+    CRDBGrid6->setColumnWidth(c, qRound(right * f) - qRound(left * f));
+    left = right;
+  }
+}
+
+void TForm1::placeHeadings() {
+  const std::pair<QLabel *, int> headings[] = {{Label4, 22}, {Label5, 98}, {Label6, 145}};
+  for (const auto &[label, left] : headings) {
+    label->setFont(zdlg::scaledFont(arial(13), factor_));
+    label->adjustSize();
+    label->move(zdlg::scaledLength(left, factor_), zdlg::scaledLength(8, factor_));
+  }
+  Shape1->setGeometry(zdlg::scaledRect(QRect(-1, 24, 184, 2), factor_));
+}
+
+void TForm1::watchScreen() {
+  QWindow *handle = windowHandle();
+  if (!handle) return;
+  if (!handle->property("zboardFollowed").toBool()) {
+    handle->setProperty("zboardFollowed", true);
+    connect(handle, &QWindow::screenChanged, this, [this] {
+      watchScreen();
+      QMetaObject::invokeMethod(this, &TForm1::followScreen, Qt::QueuedConnection);
+    });
+  }
+  QScreen *s = handle->screen();
+  if (!s || s == watchedScreen_) return;
+  if (watchedScreen_) disconnect(watchedScreen_, nullptr, this, nullptr);
+  watchedScreen_ = s;
+  auto later = [this] { QMetaObject::invokeMethod(this, &TForm1::followScreen, Qt::QueuedConnection); };
+  connect(s, &QScreen::availableGeometryChanged, this, later);
+  connect(s, &QScreen::logicalDotsPerInchChanged, this, later);
+}
+
+void TForm1::followScreen() {
+  if (!isVisible() || !screen()) return;
+  const QRect work = screen()->availableGeometry();
+  if (work.contains(frameGeometry())) return;  // the resize that follows refits the design
+  // Maximized again on the screen it is on now; the window system sets the size, the resize
+  // event the factor.
+  const QMargins frame = zdlg::expectedFrameMargins(this);
+  const Qt::WindowStates state = windowState();
+  setWindowState(state & ~Qt::WindowMaximized);
+  setGeometry(work.marginsRemoved(frame));
+  setWindowState(state | Qt::WindowMaximized);
 }
 
 TForm1::~TForm1() { zboard::unbindQuery(board_.QueryTemp, this); }
@@ -271,6 +442,7 @@ void TForm1::buildLinesGrid() {
   CRDBGrid6->setObjectName(QStringLiteral("CRDBGrid6"));
   CRDBGrid6->setGeometry(3, 602, 585, 120);
   CRDBGrid6->setFont(arial(9));
+  CRDBGrid6->setHorizontalHeader(new LinesHeader(CRDBGrid6));
   CRDBGrid6->setColumnCount(int(std::size(kLineColumns)));
   CRDBGrid6->horizontalHeader()->setFont(arial(11));
   CRDBGrid6->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
@@ -282,7 +454,7 @@ void TForm1::buildLinesGrid() {
   }
   auto *indicator = new zboard::PaymentGridHeader(Qt::Vertical, CRDBGrid6);  // row indicator
   CRDBGrid6->setVerticalHeader(indicator);
-  indicator->setFixedWidth(12);
+  indicator->setScaledExtent(12, 1.0);
   indicator->setMinimumSectionSize(1);
   indicator->setDefaultSectionSize(16);
   connect(CRDBGrid6, &QTableWidget::currentCellChanged, indicator, [indicator] { indicator->viewport()->update(); });
@@ -443,15 +615,18 @@ void TForm1::renderSummary() {
       {Label7, &m.Label7},   {Label8, &m.Label8},   {Label9, &m.Label9},
       {Label10, &m.Label10}, {Label11, &m.Label11}, {Label12, &m.Label12},
       {Label13, &m.Label13}, {Label14, &m.Label14}, {Label15, &m.Label15}};
+  const auto px = [this](int design) { return zdlg::scaledLength(design, factor_); };
+  const QFont labelFont = zdlg::scaledFont(arial(11), factor_);
+  const QFont italicFont = zdlg::scaledFont(arial(11, false, true), factor_);
   for (const auto &[label, model] : fixedLabels) {
-    label->setFont(arial(11, false, model->italic));
-    placeRightAligned(label, model->caption, model->right, model->top);
+    label->setFont(model->italic ? italicFont : labelFont);
+    placeRightAligned(label, model->caption, px(model->right), px(model->top));
     label->setVisible(model->visible);
   }
   const std::pair<QFrame *, const zboard::SummaryShape *> shapes[] = {
       {Shape2, &m.Shape2}, {Shape3, &m.Shape3}, {Shape4, &m.Shape4}};
   for (const auto &[shape, model] : shapes) {
-    shape->setGeometry(model->left, model->top, model->width, model->height);
+    shape->setGeometry(zdlg::scaledRect(QRect(model->left, model->top, model->width, model->height), factor_));
     shape->setVisible(model->visible);
   }
 
@@ -462,8 +637,8 @@ void TForm1::renderSummary() {
     auto *l = new QLabel(summaryContent_);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     l->setTextFormat(Qt::PlainText);
-    l->setFont(arial(11, false, model.italic));
-    placeRightAligned(l, model.caption, model.right, model.top);
+    l->setFont(model.italic ? italicFont : labelFont);
+    placeRightAligned(l, model.caption, px(model.right), px(model.top));
     l->setVisible(model.visible);
     runtimeLabels_.push_back(l);
   }
@@ -473,7 +648,7 @@ void TForm1::renderSummary() {
   for (QObject *child : summaryContent_->children())
     if (auto *w = qobject_cast<QWidget *>(child); w && !w->isHidden()) used |= w->geometry();
   const QSize view = ScrollBox1->viewport()->size();
-  summaryContent_->resize(std::max(view.width(), used.right() + 4), std::max(view.height(), used.bottom() + 4));
+  summaryContent_->resize(std::max(view.width(), used.right() + px(4)), std::max(view.height(), used.bottom() + px(4)));
 }
 
 void TForm1::renderLines() {
@@ -499,6 +674,8 @@ void TForm1::renderLines() {
 
 void TForm1::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
+  watchScreen();
+  QMetaObject::invokeMethod(this, &TForm1::refit, Qt::QueuedConnection);
   if (event->spontaneous()) return;  // the window system showing it again is not a new showing
   FormShow();
 }

@@ -2,15 +2,18 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 #include <vector>
 
 #include "board/board.h"
+#include "dialogs/screen/screen_fit.h"
 
 class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
+class QScreen;
 class QScrollArea;
 class QTableWidget;
 class QTimer;
@@ -40,6 +43,9 @@ class SelectionListBox : public QListWidget {
   using QListWidget::QListWidget;
   // Shows the items and the selected index without announcing a selection.
   void showModel(const QStringList &items, int itemIndex);
+  // Rows are 16 design pixels high; this is their height at the board's factor.
+  void setRowHeight(int pixels);
+  int rowHeight() const { return rowHeight_; }
 
  signals:
   void userSelected(int index);
@@ -47,6 +53,9 @@ class SelectionListBox : public QListWidget {
  protected:
   void mousePressEvent(QMouseEvent *event) override;
   void keyPressEvent(QKeyEvent *event) override;
+
+ private:
+  int rowHeight_ = 16;
 };
 
 // A push button whose caption wraps onto several lines.
@@ -55,19 +64,49 @@ class WrappingButton : public QPushButton {
 
  public:
   using QPushButton::QPushButton;
+  // The board's factor: the caption's margins scale with it.
+  void setFactor(double factor) {
+    factor_ = factor;
+    update();
+  }
 
  protected:
   void paintEvent(QPaintEvent *event) override;
+
+ private:
+  double factor_ = 1.0;
 };
 
 // The delivery-order board screen: renders the headless board's widget models and forwards the
 // operator's taps to its commands. Leaving it ("TERK") ends a modal exec() with Accepted.
+//
+// The board is designed in pixels and asks to be maximized. Whatever client size its
+// window gets (from the window manager, the operator, a test; on any screen and at any display
+// scaling), its whole design is scaled by one factor, the largest with which the design's client
+// area fits, and stands in the middle of the window: positions, sizes, fonts, the grids' rows,
+// columns and headers, the summary panel and the charts alike. At the design's client size the
+// factor is 1 and the board is exactly as designed.
 class TForm1 : public QDialog {
   Q_OBJECT
 
  public:
+  // The form as designed, its frame included.
   static constexpr int DesignWidth = 1032;
   static constexpr int DesignHeight = 776;
+  // Its client area: the form less the frame of a Windows window at 100 % (8 pixels at the sides
+  // and the bottom, 31 at the top with the caption). The widgets lie within 1011 x 731 of it.
+  static constexpr int DesignClientWidth = 1016;
+  static constexpr int DesignClientHeight = 737;
+  static constexpr QSize designClientSize() { return {DesignClientWidth, DesignClientHeight}; }
+  // The factor for a window of this client size, and where the scaled design then lies in it.
+  static double factorFor(QSize clientSize);
+  static QRect designRectFor(QSize clientSize);
+
+  // The factor the board is laid out at now, and where its scaled design lies in the window.
+  double factor() const { return factor_; }
+  QRect designRect() const;
+  // A point of the design (in design pixels) where it lies in the window now.
+  QPoint scaledPoint(QPoint design) const;
 
   explicit TForm1(zboard::Board &board, QWidget *parent = nullptr);
   ~TForm1() override;
@@ -104,8 +143,19 @@ class TForm1 : public QDialog {
  protected:
   void showEvent(QShowEvent *event) override;
   void closeEvent(QCloseEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
 
  private:
+  // Lays the board out at the factor of its size now.
+  void refit();
+  // Lays the board out at `factor` with the design's origin at `origin`.
+  void applyFactor(double factor, QPoint origin);
+  void scaleLinesGrid();
+  void placeHeadings();
+  // Moved to another screen, or its screen changed (size, task bar, scaling): fit it again.
+  void followScreen();
+  void watchScreen();
   void buildSummaryPanel();
   void buildLinesGrid();
   void FormShow();
@@ -151,6 +201,13 @@ class TForm1 : public QDialog {
   WrappingButton *Button2;
   zboard::CourierCharts *PageControl1;
   std::vector<QLabel *> runtimeLabels_;
+
+  double factor_ = 1.0;
+  QPoint origin_;
+  zdlg::ScaledWidgets designed_;  // the board's own widgets, as designed
+  QFont designMenuFont_;
+  int designLinesHeader_ = -1;     // CRDBGrid6's title row at the design size, once measured
+  QPointer<QScreen> watchedScreen_;
 
   static constexpr int kRedrawInterval = 40;  // ms; fast enough for the eye
   bool inCommand_ = false;

@@ -6,6 +6,7 @@
 
 #include "dialogs/colours.h"
 #include "dialogs/screen/box_support.h"
+#include "dialogs/screen/screen_fit.h"
 
 namespace zboard {
 
@@ -130,7 +131,31 @@ PaymentGridHeader::PaymentGridHeader(Qt::Orientation orientation, QWidget *paren
   setHighlightSections(false);
 }
 
+void PaymentGridHeader::setScaledExtent(int designExtent, double factor) {
+  factor_ = factor;
+  extent_ = zdlg::scaledLength(designExtent, factor);
+  if (orientation() == Qt::Horizontal) {
+    setFixedHeight(extent_);
+  } else {
+    setFixedWidth(extent_);
+  }
+  updateGeometry();
+}
+
+QSize PaymentGridHeader::sizeHint() const {
+  QSize hint = QHeaderView::sizeHint();
+  // At the design factor the header is as it always was; scaled, its extent is the design's.
+  if (extent_ < 0 || factor_ == 1.0) return hint;
+  if (orientation() == Qt::Horizontal) {
+    hint.setHeight(extent_);
+  } else {
+    hint.setWidth(extent_);
+  }
+  return hint;
+}
+
 void PaymentGridHeader::paintSection(QPainter *p, const QRect &rect, int logicalIndex) const {
+  const auto px = [this](int design) { return zdlg::scaledLength(design, factor_); };
   p->save();
   if (orientation() == Qt::Horizontal) {
     const QVariant bg = model()->headerData(logicalIndex, Qt::Horizontal, Qt::BackgroundRole);
@@ -145,10 +170,11 @@ void PaymentGridHeader::paintSection(QPainter *p, const QRect &rect, int logical
       // Read from bottom to top, centred in the column.
       p->translate(rect.center().x() + 1, rect.center().y() + 1);
       p->rotate(-90);
-      const QRect turned(-rect.height() / 2 + 3, -rect.width() / 2 + 1, rect.height() - 6, rect.width() - 2);
+      const QRect turned(-rect.height() / 2 + px(3), -rect.width() / 2 + px(1), rect.height() - px(6),
+                         rect.width() - px(2));
       p->drawText(turned, Qt::AlignCenter | Qt::TextWordWrap, text);
     } else {
-      p->drawText(rect.adjusted(2, 2, -2, -2), Qt::AlignCenter | Qt::TextWordWrap, text);
+      p->drawText(rect.adjusted(px(2), px(2), -px(2), -px(2)), Qt::AlignCenter | Qt::TextWordWrap, text);
     }
   } else {
     p->fillRect(rect, zdlg::toQColor(zcolour::BtnFace));
@@ -157,7 +183,8 @@ void PaymentGridHeader::paintSection(QPainter *p, const QRect &rect, int logical
     if (view && view->currentIndex().isValid() && view->currentIndex().row() == logicalIndex) {
       // The row indicator: a small arrow pointing at the current row.
       const QPoint c = rect.center();
-      const QPolygon arrow({QPoint(c.x() - 2, c.y() - 4), QPoint(c.x() + 2, c.y()), QPoint(c.x() - 2, c.y() + 4)});
+      const QPolygon arrow(
+          {QPoint(c.x() - px(2), c.y() - px(4)), QPoint(c.x() + px(2), c.y()), QPoint(c.x() - px(2), c.y() + px(4))});
       p->setPen(Qt::black);
       p->setBrush(Qt::black);
       p->drawPolygon(arrow);
@@ -183,7 +210,9 @@ void PaymentGridDelegate::paint(QPainter *p, const QStyleOptionViewItem &option,
   p->setPen(option.palette.color(QPalette::Active, QPalette::ButtonText));
   const int align = index.data(Qt::TextAlignmentRole).toInt();
   p->setClipRect(r);  // wrapped text that does not fit stays inside its cell
-  p->drawText(r.adjusted(3, 1, -4, -2), align | Qt::TextWordWrap, index.data(Qt::DisplayRole).toString());
+  const auto px = [this](int design) { return zdlg::scaledLength(design, factor_); };
+  p->drawText(r.adjusted(px(3), px(1), -px(4), -px(2)), align | Qt::TextWordWrap,
+              index.data(Qt::DisplayRole).toString());
 
   if (option.state & QStyle::State_HasFocus) {  // the selected cell
     p->setPen(QPen(Qt::black, 1, Qt::DotLine));
@@ -205,19 +234,18 @@ PaymentGrid::PaymentGrid(const GridModel &grid, QWidget *parent)
   setFont(zdlg::pixelFont(QStringLiteral("Arial"), 11, QFont::SansSerif));
 
   auto *columns = new PaymentGridHeader(Qt::Horizontal, this);
-  columns->setFixedHeight(HeaderHeight);
   columns->setMinimumSectionSize(1);
   columns->setDefaultAlignment(Qt::AlignCenter);
   setHorizontalHeader(columns);
   auto *rows = new PaymentGridHeader(Qt::Vertical, this);
-  rows->setFixedWidth(12);
   rows->setMinimumSectionSize(1);
   rows->setDefaultSectionSize(RowHeight);
   rows->setSectionResizeMode(QHeaderView::Fixed);
   setVerticalHeader(rows);
 
   setModel(model_);
-  setItemDelegate(new PaymentGridDelegate(this));
+  delegate_ = new PaymentGridDelegate(this);
+  setItemDelegate(delegate_);
   setShowGrid(false);  // the delegate draws the sky-blue lines
   setWordWrap(true);
   setSortingEnabled(false);
@@ -231,7 +259,30 @@ PaymentGrid::PaymentGrid(const GridModel &grid, QWidget *parent)
   setVerticalScrollMode(QAbstractItemView::ScrollPerItem);  // the vertical position counts rows
   setContextMenuPolicy(Qt::CustomContextMenu);
   setCornerButtonEnabled(false);
+  designFont_ = font();
+  columns->setScaledExtent(HeaderHeight, 1.0);
+  rows->setScaledExtent(12, 1.0);
   refresh();
+}
+
+void PaymentGrid::setFactor(double factor) {
+  if (factor == factor_) return;
+  factor_ = factor;
+  setFont(zdlg::scaledFont(designFont_, factor));
+  delegate_->setFactor(factor);
+  static_cast<PaymentGridHeader *>(horizontalHeader())->setScaledExtent(HeaderHeight, factor);
+  static_cast<PaymentGridHeader *>(verticalHeader())->setScaledExtent(12, factor);
+  verticalHeader()->setDefaultSectionSize(zdlg::scaledLength(RowHeight, factor));
+  appliedWidths_.clear();  // every column again, at the new factor
+  refresh();
+  viewport()->update();
+}
+
+int PaymentGrid::scaledColumnWidth(int column) const {
+  int left = 0;
+  for (int c = 0; c < column; ++c) left += grid_.columns[size_t(c)].width;
+  const int right = left + grid_.columns[size_t(column)].width;
+  return std::max(0, qRound(right * factor_) - qRound(left * factor_));
 }
 
 void PaymentGrid::refresh() {
@@ -243,7 +294,7 @@ void PaymentGrid::refresh() {
   for (int c = 0; c < grid_.columnCount(); ++c) {
     const int w = grid_.columns[size_t(c)].width;
     if (appliedWidths_[size_t(c)] != w) {
-      setColumnWidth(c, w);
+      setColumnWidth(c, factor_ == 1.0 ? w : scaledColumnWidth(c));
       appliedWidths_[size_t(c)] = w;
     }
   }
@@ -251,7 +302,7 @@ void PaymentGrid::refresh() {
 
 void PaymentGrid::scrollHorizontallyBy(int pixels) {
   QScrollBar *bar = horizontalScrollBar();
-  bar->setValue(std::clamp(bar->value() + pixels, 0, std::max(0, bar->maximum())));
+  bar->setValue(std::clamp(bar->value() + zdlg::scaledLength(pixels, factor_), 0, std::max(0, bar->maximum())));
 }
 
 void PaymentGrid::scrollRowsBy(int rows) {

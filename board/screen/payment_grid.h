@@ -53,9 +53,17 @@ class PaymentGridHeader : public QHeaderView {
 
  public:
   PaymentGridHeader(Qt::Orientation orientation, QWidget *parent = nullptr);
+  // The header's design height (a column header) or width (a row header) at the board's factor:
+  // that is its extent, whatever its font would ask for.
+  void setScaledExtent(int designExtent, double factor);
+  QSize sizeHint() const override;
 
  protected:
   void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
+
+ private:
+  double factor_ = 1.0;
+  int extent_ = -1;
 };
 
 // Cells: own background colour, grid lines, the selected row blended over the colour.
@@ -65,6 +73,11 @@ class PaymentGridDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+  // The board's factor: the text's margins in the cell scale with it.
+  void setFactor(double factor) { factor_ = factor; }
+
+ private:
+  double factor_ = 1.0;
 };
 
 // NextGrid1. Sorting and moving rows are not offered: the closing run relies on grid row r
@@ -82,17 +95,30 @@ class PaymentGrid : public QTableView {
   void refresh();
   // Follows a change of texts and colours in rows first..last only.
   void refreshRows(int first, int last) { model_->refreshRows(first, last); }
-  // The grid's own scroll positions: pixels horizontally, rows vertically, kept in range.
+  // The grid's own scroll positions: design pixels horizontally (100 of them are 100 x the
+  // factor on the screen), rows vertically, kept in range.
   void scrollHorizontallyBy(int pixels);
   void scrollRowsBy(int rows);
+
+  // Lays the grid out at the board's factor: its font, the header's height, the row indicator's
+  // width, the rows' height and the columns' widths (the headless grid's design widths).
+  void setFactor(double factor);
+  double factor() const { return factor_; }
 
  protected:
   void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
  private:
+  // The width of column c at the factor, from the design widths: edges are scaled, not widths,
+  // so that the columns' left edges stay where the design puts them.
+  int scaledColumnWidth(int column) const;
+
   const GridModel &grid_;
   PaymentGridModel *model_;
-  std::vector<int> appliedWidths_;
+  PaymentGridDelegate *delegate_;
+  std::vector<int> appliedWidths_;  // design widths
+  double factor_ = 1.0;
+  QFont designFont_;
 };
 
 }  // namespace zboard

@@ -14,23 +14,6 @@
 
 namespace zdlg {
 
-void FirstShowPlacement::place(QWidget *window) {
-  if (placed_) return;
-  placed_ = true;
-  QRect area;
-  if (anchor_ && anchor_->isVisible()) {
-    area = anchor_->frameGeometry();
-  } else {
-    QScreen *screen = anchor_ ? anchor_->screen() : window->screen();
-    if (!screen) screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    area = screen->geometry();
-  }
-  QRect frame(QPoint(0, 0), window->frameGeometry().size());
-  frame.moveCenter(area.center());
-  window->move(frame.topLeft());
-}
-
 QFont pixelFont(const QString &family, int pixelSize, QFont::StyleHint hint) {
   QFont font(family);
   font.setStyleHint(hint);

@@ -1,31 +1,15 @@
 #pragma once
 #include <QColor>
 #include <QFont>
-#include <QPointer>
 #include <QString>
-#include <QWidget>  // QPointer<QWidget> below needs the whole class
 
 class QFrame;
 class QLabel;
 class QPushButton;
 class QRect;
+class QWidget;
 
 namespace zdlg {
-
-// Places a top-level window once: centred over an anchor window (or the screen when there is
-// none) on its first showing, and never again, so a window reappears where it was last.
-class FirstShowPlacement {
- public:
-  void setAnchor(QWidget *anchor) { anchor_ = anchor; }
-  QWidget *anchor() const { return anchor_; }
-  // Call from the window's showEvent; moves the window on the first call only.
-  void place(QWidget *window);
-  bool placed() const { return placed_; }
-
- private:
-  QPointer<QWidget> anchor_;
-  bool placed_ = false;
-};
 
 // A font of the given face and pixel size; a missing face falls back to the nearest of the hint.
 QFont pixelFont(const QString &family, int pixelSize, QFont::StyleHint hint);

@@ -20,12 +20,17 @@ TFormUyar::TFormUyar(QWidget *parent)
 
   Button1 = zdlg::addBoxButton(this, QStringLiteral("Button1"), QStringLiteral("Tamam"), QRect(168, 144, 145, 65));
   connect(Button1, &QPushButton::clicked, this, &TFormUyar::Button1Click);
+
+  placement_ = new zdlg::BoxPlacement(this, size());
+  placement_->widgets().addGeometry(ScrollBox1);
+  placement_->widgets().add(Label1);
+  placement_->widgets().add(Button1);
 }
 
 void TFormUyar::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;  // a window system re-show is not a new message
-  placement_.place(this);
+  placement_->place();
   FormShow();
 }
 

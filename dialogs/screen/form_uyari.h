@@ -2,6 +2,7 @@
 #include <QDialog>
 
 #include "box_support.h"
+#include "screen_fit.h"
 
 class QFrame;
 class QLabel;
@@ -15,7 +16,10 @@ class TFormUyar : public QDialog {
   explicit TFormUyar(QWidget *parent = nullptr);
 
   // The main window the box is centred over on its first showing (screen centre without one).
-  void setAnchor(QWidget *mainWindow) { placement_.setAnchor(mainWindow); }
+  void setAnchor(QWidget *mainWindow) { placement_->setAnchor(mainWindow); }
+  // The board: while it is up, the box belongs to its screen.
+  void setBoard(QWidget *board) { placement_->setBoard(board); }
+  zdlg::BoxPlacement *placement() const { return placement_; }
 
   QFrame *scrollBox1() const { return ScrollBox1; }
   QLabel *label1() const { return Label1; }
@@ -37,5 +41,5 @@ class TFormUyar : public QDialog {
   QFrame *ScrollBox1;
   QLabel *Label1;
   QPushButton *Button1;
-  zdlg::FirstShowPlacement placement_;
+  zdlg::BoxPlacement *placement_;
 };

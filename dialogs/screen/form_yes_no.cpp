@@ -20,6 +20,12 @@ TFormYsNo::TFormYsNo(QWidget *parent)
   connect(Button1, &QPushButton::clicked, this, &TFormYsNo::Button1Click);
   Button2 = zdlg::addBoxButton(this, QStringLiteral("Button2"), QStringLiteral("Hayır"), QRect(312, 152, 145, 65));
   connect(Button2, &QPushButton::clicked, this, &TFormYsNo::Button2Click);
+
+  placement_ = new zdlg::BoxPlacement(this, size());
+  placement_->widgets().addGeometry(ScrollBox1);
+  placement_->widgets().add(Label1);
+  placement_->widgets().add(Button1);
+  placement_->widgets().add(Button2);
 }
 
 void TFormYsNo::setLabel1Colour(quint32 rgb) {
@@ -38,7 +44,7 @@ quint32 TFormYsNo::label1Colour() const {
 void TFormYsNo::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;  // a window system re-show is not a new question
-  placement_.place(this);
+  placement_->place();
   FormShow();
 }
 

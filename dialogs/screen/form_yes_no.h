@@ -2,6 +2,7 @@
 #include <QDialog>
 
 #include "box_support.h"
+#include "screen_fit.h"
 
 class QFrame;
 class QLabel;
@@ -15,7 +16,10 @@ class TFormYsNo : public QDialog {
   explicit TFormYsNo(QWidget *parent = nullptr);
 
   // The main window the box is centred over on its first showing (screen centre without one).
-  void setAnchor(QWidget *mainWindow) { placement_.setAnchor(mainWindow); }
+  void setAnchor(QWidget *mainWindow) { placement_->setAnchor(mainWindow); }
+  // The board: while it is up, the box belongs to its screen.
+  void setBoard(QWidget *board) { placement_->setBoard(board); }
+  zdlg::BoxPlacement *placement() const { return placement_; }
 
   // Gives Label1 a background of its own (0xRRGGBB or zcolour::BtnFace); kept until the next call.
   void setLabel1Colour(quint32 rgb);
@@ -46,5 +50,5 @@ class TFormYsNo : public QDialog {
   QLabel *Label1;
   QPushButton *Button1;
   QPushButton *Button2;
-  zdlg::FirstShowPlacement placement_;
+  zdlg::BoxPlacement *placement_;
 };

@@ -1,6 +1,7 @@
 #pragma once
 #include "dialogs/messenger.h"
 
+class QScreen;
 class TFormgauge;
 class TFormUyar;
 class TFormYsNo;
@@ -25,6 +26,9 @@ class ScreenMessenger : public zdlg::Messenger {
   void closeProgress() override;
 
  private:
+  // Where the boxes stand: the board's screen while it is up, else the keypad's.
+  QScreen *boxScreen() const;
+
   TFormgauge &gauge_;
   TFormYsNo &yesNo_;
   TFormUyar &information_;

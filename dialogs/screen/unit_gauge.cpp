@@ -10,8 +10,10 @@
 
 TGauge::TGauge(QWidget *parent) : QWidget(parent) {
   // Antialiased glyph edges would invert to stray colours; whole pixels invert cleanly.
-  textFont_ = zdlg::pixelFont(QStringLiteral("MS Sans Serif"), 11, QFont::SansSerif);
-  textFont_.setStyleStrategy(QFont::NoAntialias);
+  // The widget's own font, so that the progress window scales it with the rest.
+  QFont textFont = zdlg::pixelFont(QStringLiteral("MS Sans Serif"), 11, QFont::SansSerif);
+  textFont.setStyleStrategy(QFont::NoAntialias);
+  setFont(textFont);
   setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
@@ -59,7 +61,7 @@ void TGauge::paintEvent(QPaintEvent *) {
     }
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     p.setPen(Qt::white);
-    p.setFont(textFont_);
+    p.setFont(font());
     p.drawText(inner, Qt::AlignCenter, percentText());
   }
   QPainter(this).drawImage(0, 0, image);
@@ -84,6 +86,11 @@ TFormgauge::TFormgauge(QWidget *parent)
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(100);
   connect(Timer1, &QTimer::timeout, this, &TFormgauge::Timer1Timer);
+
+  placement_ = new zdlg::BoxPlacement(this, size());
+  placement_->setCentreOnScreen(true);
+  placement_->widgets().add(Gauge2);
+  placement_->widgets().add(Gauge1);
 }
 
 void TFormgauge::setRowSources(std::function<int()> orders, std::function<int()> lines) {
@@ -94,7 +101,7 @@ void TFormgauge::setRowSources(std::function<int()> orders, std::function<int()>
 void TFormgauge::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
   if (event->spontaneous()) return;
-  placement_.place(this);
+  placement_->place();
   FormShow();
 }
 

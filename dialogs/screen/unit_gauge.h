@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "box_support.h"
+#include "screen_fit.h"
 
 class QTimer;
 
@@ -37,7 +38,6 @@ class TGauge : public QWidget {
   int maxValue_ = 100;
   int progress_ = 0;
   QColor foreColour_ = Qt::black;
-  QFont textFont_;
 };
 
 // Progress window of the closing run. It is not told about progress: every 100 ms it samples
@@ -51,6 +51,9 @@ class TFormgauge : public QWidget {
 
   // 1-based current row numbers, 0 when the query is closed or empty. Unset sources read 0.
   void setRowSources(std::function<int()> orders, std::function<int()> lines);
+  // The board: the window is centred on the work area of the board's screen.
+  void setBoard(QWidget *board) { placement_->setBoard(board); }
+  zdlg::BoxPlacement *placement() const { return placement_; }
 
   TGauge *gauge1() const { return Gauge1; }  // orders, lime
   TGauge *gauge2() const { return Gauge2; }  // lines of the current order, red
@@ -70,5 +73,5 @@ class TFormgauge : public QWidget {
   QTimer *Timer1;
   std::function<int()> orderRow_;
   std::function<int()> lineRow_;
-  zdlg::FirstShowPlacement placement_;
+  zdlg::BoxPlacement *placement_;
 };

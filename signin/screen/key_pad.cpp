@@ -11,8 +11,10 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 
 #include "board/board.h"
+#include "dialogs/screen/screen_fit.h"
 #include "signin/sign_in.h"
 
 namespace {
@@ -125,6 +127,12 @@ TFormKeyPad::TFormKeyPad(zboard::Board &board, QWidget *parent) : QWidget(parent
   connect(BitBtnOk, &QPushButton::clicked, this, &TFormKeyPad::BitBtnOkClick);
   connect(Edit1, &TPasswordEdit::clicked, this, &TFormKeyPad::Edit1Click);
   connect(Edit1, &TPasswordEdit::enterPressed, this, &TFormKeyPad::BitBtnOkClick);
+
+  placement_ = new zdlg::BoxPlacement(this, size());
+  placement_->setCentreOnScreen(true);
+  placement_->widgets().addGeometry(Panel1);
+  placement_->widgets().add(Edit1);
+  for (QPushButton *button : Panel1->findChildren<QPushButton *>()) placement_->widgets().add(button);
 }
 
 QPushButton *TFormKeyPad::addButton(const char *name, const QString &caption, int left, int top,
@@ -155,13 +163,10 @@ void TFormKeyPad::Edit1Click() { Edit1->selectAll(); }
 
 void TFormKeyPad::showEvent(QShowEvent *event) {
   QWidget::showEvent(event);
+  // Centred on the work area the first time; afterwards where it was, as long as it fits there.
+  if (!event->spontaneous()) placement_->place();
   if (shownOnce_) return;
   shownOnce_ = true;
-  if (QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
-    QRect frame(QPoint(0, 0), frameGeometry().size());  // move() places the frame
-    frame.moveCenter(screen->availableGeometry().center());
-    move(frame.topLeft());
-  }
   // Start-up runs once the window is on screen and the event loop turns, so its messages appear
   // over the keypad and a failure can close the window and end the loop.
   QMetaObject::invokeMethod(this, &TFormKeyPad::FormShow, Qt::QueuedConnection);

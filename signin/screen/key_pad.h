@@ -12,6 +12,9 @@ class QPushButton;
 namespace zboard {
 class Board;
 }
+namespace zdlg {
+class BoxPlacement;
+}
 
 // The password field: typing stops at the typing limit while the keypad buttons append freely,
 // a click selects the whole text, and Enter signs in.
@@ -57,6 +60,9 @@ class TFormKeyPad : public QWidget {
   TPasswordEdit *edit1() const { return Edit1; }
   QComboBox *comboBox1() const { return ComboBox1; }
   QPushButton *bitBtnOk() const { return BitBtnOk; }
+  // Keeps the keypad at its design size where it fits, scaled down where it does not, and wholly
+  // in its screen's work area.
+  zdlg::BoxPlacement *placement() const { return placement_; }
 
  public slots:
   void BitBtnOkClick();
@@ -90,6 +96,7 @@ class TFormKeyPad : public QWidget {
   zsignin::StartupResult startupResult_ = zsignin::StartupResult::ProgramEnds;
   bool signingIn_ = false;
 
+  zdlg::BoxPlacement *placement_;
   QFrame *Panel1;
   TPasswordEdit *Edit1;
   QComboBox *ComboBox1;

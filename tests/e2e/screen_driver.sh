@@ -55,9 +55,10 @@ start_demo_server() { # station
   log "server on 127.0.0.1:3306 with the demo restaurant"
 }
 
-# Xvfb at the size the screens are laid out for; sets xvfb_pid and DISPLAY.
-start_xvfb() {
-  Xvfb -displayfd 5 -screen 0 1032x776x24 -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
+# Xvfb at the size the screens are laid out for, or at WIDTHxHEIGHT; sets xvfb_pid and DISPLAY.
+start_xvfb() { # [WIDTHxHEIGHT]
+  rm -f "$out/display"
+  Xvfb -displayfd 5 -screen 0 "${1:-1032x776}x24" -dpi 96 -nolisten tcp -noreset 5> "$out/display" \
     > "$out/xvfb.log" 2>&1 &
   xvfb_pid=$!
   wait_until 20 "Xvfb to start" test -s "$out/display"
