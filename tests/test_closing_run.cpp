@@ -572,6 +572,31 @@ TEST_F(ClosingRun, ALockGotInARequestThatFailedIsLetGo) {
   EXPECT_EQ(fake.informations, QStringList({success("2", "20,00")}));
 }
 
+// The closing lock held by a session asleep for longer than any run pauses: an older program's,
+// or a stopped till's on a server that keeps sessions long. The next run ends that session and
+// closes; a holder that is awake is waited for as before.
+TEST_F(ClosingRun, AClosingLockHeldByASessionAsleepTooLongIsTakenFromIt) {
+  if (ztest::closingTablesHaveTransactions()) ztest::setClosingTablesEngine("MyISAM");
+  board->Connect.reopen();
+  board->closingSilenceSeconds = 1;
+  board->closingLockWaitSeconds = 1;
+  listOrders({{.no = 101}, {.no = 102}});
+  auto stopped = ztest::openConnection("stopped_till");
+  QSqlQuery take(stopped->database());
+  ASSERT_TRUE(take.exec("SELECT GET_LOCK('zerdapos_paket_kapanis', 0)") && take.next() && take.value(0).toInt() == 1);
+
+  confirmAndRun();  // asleep for less than a run may pause: another terminal's run
+  EXPECT_EQ(fake.informations, QStringList({utf(kBusy)}));
+  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+
+  QThread::msleep(1500);
+  fake.informations.clear();
+  confirmAndRun();
+  EXPECT_EQ(fake.errors, QStringList());
+  EXPECT_EQ(fake.informations, QStringList({success("2", "20,00")}));
+  EXPECT_FALSE(stopped->ping());  // its session was ended
+}
+
 // A delete the server refuses in the middle of the run's end (a trigger here; on a restaurant's
 // server a crashed MyISAM table refuses the same way): the operator is not told it was booked,
 // nothing stays locked (the restaurant's programs write temp at once, the technician's DROP
