@@ -82,13 +82,7 @@ class ServerTransaction : public ClosingTransaction {
       end.expectRan(commit);
     }
     c_.endedInBatch();
-    RunDeleted deleted;
-    if (temp >= 0) {
-      deleted.lines = end.rowsAffected(temp);
-      deleted.orders = end.rowsAffected(orders);
-    }
-    if (release >= 0) deleted.released = end.rowsAffected(release);
-    return deleted;
+    return runDeleted(end, temp, orders, release);
   }
 
   void undo() override {
@@ -134,6 +128,16 @@ class ServerTransaction : public ClosingTransaction {
 };
 
 }  // namespace
+
+RunDeleted runDeleted(const zdb::Batch &end, int temp, int orders, int release) {
+  RunDeleted deleted;
+  if (temp >= 0) {
+    deleted.lines = end.rowsAffected(temp);
+    deleted.orders = end.rowsAffected(orders);
+  }
+  if (release >= 0) deleted.released = end.rowsAffected(release);
+  return deleted;
+}
 
 QString numberList(const std::vector<qint64> &numbers) {
   QStringList texts;

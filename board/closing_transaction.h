@@ -64,6 +64,9 @@ struct RunDeleted {
   int released = -1;  // orders the release freed; -1 when none was sent
 };
 
+// What the end's statements at `temp`, `orders` and `release` of `end` did (-1: not sent).
+RunDeleted runDeleted(const zdb::Batch &end, int temp, int orders, int release);
+
 class ClosingTransaction {
  public:
   virtual ~ClosingTransaction() = default;

@@ -185,13 +185,7 @@ class UndoingTransaction : public ClosingTransaction {
       throw zdb::DbError(*failure);
     }
     lockHeld_ = tablesLocked_ = bound_ = false;
-    RunDeleted deleted;
-    if (temp >= 0) {
-      deleted.lines = end.rowsAffected(temp);
-      deleted.orders = end.rowsAffected(orders);
-    }
-    if (release >= 0) deleted.released = end.rowsAffected(release);
-    return deleted;
+    return runDeleted(end, temp, orders, release);
   }
 
   void undo() override { settleOn(); }

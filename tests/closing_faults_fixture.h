@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -163,9 +164,46 @@ class ClosingFaults : public ztest::BoardTest, public ::testing::WithParamInterf
     ASSERT_TRUE(board->BoardErrorText.isEmpty());
     confirmAndRun();
     EXPECT_EQ(fake.errors, QStringList());
-    if (bills == 0) EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+    if (bills == 0) {
+      EXPECT_EQ(fake.informations, QStringList({kSuccess}));
+    }
     EXPECT_EQ(fake.informations.filter(utf("Başarı İle Tahsil")).size(), 1);
     EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);
+    EXPECT_EQ(violations({board.get()}), QStringList());
+  }
+
+  // A run without a fault, its requests recorded: the number of the request that ends it (from 1),
+  // and how many it sent with the reload after it; 0 when it did not close.
+  std::pair<int, int> requestsOfARun() {
+    listFreshOrders();
+    std::vector<std::string> requests;
+    relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
+      requests.push_back(statementOf(bytes));
+      return Fault::None;
+    });
+    confirmAndRun();
+    relay->setFaultHook(nullptr);
+    const auto last = std::find_if(requests.begin(), requests.end(),
+                                   [&](const std::string &request) { return endsTheRun(request, GetParam()); });
+    if (fake.informations != QStringList({kSuccess}) || last == requests.end()) return {0, 0};
+    return {int(last - requests.begin()) + 1, int(requests.size())};
+  }
+
+  // Back at the server: the next command takes back what the run left before it lists anything,
+  // and the orders close once.
+  void expectTakenBackThenClosedOnce() {
+    fake.errors.clear();
+    board->Refresh();
+    EXPECT_EQ(fake.errors, QStringList());
+    EXPECT_FALSE(board->hasUnsettledRun());
+    EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
+    EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 0);
+    EXPECT_EQ(violations({board.get()}), QStringList());
+    ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
+    ASSERT_TRUE(board->BoardErrorText.isEmpty());
+    confirmAndRun();
+    EXPECT_EQ(fake.errors, QStringList());
+    EXPECT_EQ(fake.informations, QStringList({kSuccess}));
     EXPECT_EQ(violations({board.get()}), QStringList());
   }
 

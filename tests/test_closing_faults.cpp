@@ -38,20 +38,9 @@ using Fault = Relay::Fault;
 
 TEST_P(ClosingFaults, ACutAtAnyRequestOfARunIsToldAsWhatTheDatabaseHolds) {
   // A run without a fault shows which request ends it.
-  listFreshOrders();
-  std::vector<std::string> requests;
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    requests.push_back(statementOf(bytes));
-    return Fault::None;
-  });
-  confirmAndRun();
-  relay->setFaultHook(nullptr);
-  ASSERT_EQ(fake.informations, QStringList({kSuccess}));
-  const auto last = std::find_if(requests.begin(), requests.end(),
-                                 [&](const std::string &statement) { return endsTheRun(statement, GetParam()); });
-  ASSERT_NE(last, requests.end());
-  const int lastRequest = int(last - requests.begin()) + 1;
-  ASSERT_EQ(lastRequest, int(requests.size()) - 1);  // the reload's listing follows
+  const auto [lastRequest, requests] = requestsOfARun();
+  ASSERT_GT(lastRequest, 0);
+  ASSERT_EQ(lastRequest, requests - 1);  // the reload's listing follows
 
   int booked = 0, notBooked = 0;
   bool lastAnswerLost = false;
@@ -80,7 +69,9 @@ TEST_P(ClosingFaults, ACutAtAnyRequestOfARunIsToldAsWhatTheDatabaseHolds) {
         // An end that never reached the server is taken back, on either engine. One that reached
         // it was run, or stopped by the server where it found the connection gone (InnoDB rolls
         // it back): the operator is told which below.
-        if (kind == Fault::CutBeforeRequest) EXPECT_FALSE(wasBooked);
+        if (kind == Fault::CutBeforeRequest) {
+          EXPECT_FALSE(wasBooked);
+        }
       }
       expectTruthToldAndBoardWorks();
     }
@@ -152,19 +143,7 @@ TEST_P(ClosingFaults, WhatCouldNotBeTakenBackIsTakenBackFirstAtTheNextCommand) {
 
   // Back: the bills go before anything is listed, and the orders close once.
   relay->setFaultHook(nullptr);
-  fake.errors.clear();
-  board->Refresh();
-  EXPECT_EQ(fake.errors, QStringList());
-  EXPECT_FALSE(board->hasUnsettledRun());
-  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
-  EXPECT_EQ(ztest::count("SELECT * FROM stokhar"), 0);
-  EXPECT_EQ(violations({board.get()}), QStringList());
-  ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
-  ASSERT_TRUE(board->BoardErrorText.isEmpty());
-  confirmAndRun();
-  EXPECT_EQ(fake.errors, QStringList());
-  EXPECT_EQ(fake.informations, QStringList({kSuccess}));
-  EXPECT_EQ(violations({board.get()}), QStringList());
+  expectTakenBackThenClosedOnce();
 }
 
 // The run's end never reaches the server, and opening the connection again to settle it is
@@ -185,7 +164,9 @@ TEST_P(ClosingFaults, ASettleTheServerTurnsAwayForNowIsTriedAgain) {
   ASSERT_EQ(fake.errors.size(), 1);
   EXPECT_TRUE(fake.errors.front().endsWith(kCannotTell)) << fake.errors.front().toStdString();
   EXPECT_EQ(board->hasUnsettledRun(), myIsam());
-  if (myIsam()) EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);  // the bills stand, the orders open
+  if (myIsam()) {
+    EXPECT_EQ(ztest::count("SELECT * FROM genhar"), kOrders);  // the bills stand, the orders open
+  }
 
   relay->refuseNewConnections(1129, "Host 'kasa-pc' is blocked because of many connection errors");
   fake.errors.clear();
@@ -197,17 +178,7 @@ TEST_P(ClosingFaults, ASettleTheServerTurnsAwayForNowIsTriedAgain) {
   // Let in again: the bills go before anything is listed, and the orders close once.
   relay->refuseNewConnections(0);
   relay->setFaultHook(nullptr);
-  fake.errors.clear();
-  board->Refresh();
-  EXPECT_EQ(fake.errors, QStringList());
-  EXPECT_FALSE(board->hasUnsettledRun());
-  EXPECT_EQ(ztest::count("SELECT * FROM genhar"), 0);
-  EXPECT_EQ(violations({board.get()}), QStringList());
-  ASSERT_EQ(board->NextGrid1.rowCount(), kOrders);
-  confirmAndRun();
-  EXPECT_EQ(fake.errors, QStringList());
-  EXPECT_EQ(fake.informations, QStringList({kSuccess}));
-  EXPECT_EQ(violations({board.get()}), QStringList());
+  expectTakenBackThenClosedOnce();
 }
 
 // A run's first bills went in, the answers were lost, and the till was switched off before it
@@ -221,7 +192,9 @@ TEST_P(ClosingFaults, AfterARestartTheNextRunSettlesWhatAStoppedRunLeft) {
   ASSERT_TRUE(reached);
   EXPECT_EQ(board->hasUnsettledRun(), myIsam());
   const int leftBehind = ztest::count("SELECT * FROM genhar");
-  if (myIsam()) EXPECT_GT(leftBehind, 0);  // on InnoDB the server rolled them back with the session
+  if (myIsam()) {
+    EXPECT_GT(leftBehind, 0);  // on InnoDB the server rolled them back with the session
+  }
 
   // Switched off and on again.
   board.reset();

@@ -18,7 +18,6 @@
 #include "db/db_error.h"
 
 // Texts in failures as text.
-static void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 static void PrintTo(const QStringList &l, std::ostream *os) {
   *os << '{';
   for (const QString &s : l) *os << "\n  \"" << s.toStdString() << '"';
@@ -138,19 +137,8 @@ class StoppedTill : public ClosingFaults {
 
 TEST_P(StoppedTill, AtAnyRequestOfARunItHoldsNobodyUpForLong) {
   // A run without a fault shows its requests; the last of the run is its end.
-  listFreshOrders();
-  std::vector<std::string> requests;
-  relay->setFaultHook([&](std::int64_t, const std::string &bytes) {
-    requests.push_back(statementOf(bytes));
-    return Fault::None;
-  });
-  confirmAndRun();
-  relay->setFaultHook(nullptr);
-  ASSERT_EQ(fake.informations, QStringList({kSuccess}));
-  const auto end = std::find_if(requests.begin(), requests.end(),
-                                [&](const std::string &request) { return endsTheRun(request, GetParam()); });
-  ASSERT_NE(end, requests.end());
-  const int lastRequest = int(end - requests.begin()) + 1;
+  const int lastRequest = requestsOfARun().first;
+  ASSERT_GT(lastRequest, 0);
 
   int holding = 0, closedByTheTill = 0;
   for (int k = 1; k <= lastRequest; ++k) {
