@@ -12,10 +12,13 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "dialogs/messenger.h"
+#include "slip/printer_settings.h"
+#include "slip/settlement_slip.h"
 
 namespace zboard {
 
 class ClosingTransaction;
+struct ClosingRunValues;
 
 // Sign-in results, program-wide: the operator signed in on the keypad.
 struct SignedInUser {
@@ -128,6 +131,18 @@ class Board : public QObject {
   // The courier shown: ListBox2's item at its item index.
   QString courierName() const { return ListBox2.selectedText(); }
 
+  // ---- the courier's settlement slip on the receipt printer (off without a printer)
+  void setSlipPrinter(const zslip::PrinterSettings &printer) { slipPrinter_ = printer; }
+  const zslip::PrinterSettings &slipPrinter() const { return slipPrinter_; }
+  // Noted by a closing run once it is booked, while the grid still shows what it closed.
+  void noteBookedRun(const std::vector<qint64> &closed, const ClosingRunValues &values);
+  // The slip of the run just booked, once the run's command and its boxes are over. A printer
+  // fault is told in the information box; it never touches the run.
+  void printBookedRunSlip();
+  // A tap on the summary panel: the last slip again, after a question.
+  void ScrollBox1Click();
+  const std::optional<zslip::Slip> &lastSlip() const { return lastSlip_; }
+
   // ---- Timer1: gives the board back once the order query holds no row.
   void Timer1Timer();
 
@@ -186,6 +201,11 @@ class Board : public QObject {
 
   AnnouncingMessenger messenger_;
   std::unique_ptr<ClosingTransaction> unsettledRun_;
+  void printSlip(const zslip::Slip &slip);
+  zslip::PrinterSettings slipPrinter_;
+  std::optional<zslip::RunOutcome> bookedRun_;
+  std::optional<zslip::RunOutcome> lastRun_;
+  std::optional<zslip::Slip> lastSlip_;
   int commandDepth_ = 0;
   bool connectionLost_ = false;
   Clock clock_;
