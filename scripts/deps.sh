@@ -13,6 +13,7 @@ PACKAGES=(
   xvfb xauth x11-utils xdotool imagemagick
   util-linux iproute2
   dpkg-dev file lintian desktop-file-utils libxml2-utils
+  cups-client cups-daemon           # the receipt printer as a CUPS queue, and its test
 )
 if [ "${1:-}" = windows ]; then
   # Cross-compiler and runtime, the installer maker, Wine with its fonts (Tahoma), the tools that
