@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QScrollArea>
 #include <QSqlQuery>
 #include <set>
@@ -395,6 +396,34 @@ TEST_F(SlipPrinting, WithoutAPrinterNotAByteAndNothingShown) {
   fake.answer(0);
   board->Button2Click();  // "Hayır": nothing closed
   EXPECT_EQ(printer.connections(), 0);
+}
+
+// A printer of the system: the CUPS queue that tests/printer/run_cups.sh starts (ctest slip_cups)
+// gets the same bytes a network printer would, the reprint too.
+TEST_F(SlipPrinting, ThroughASystemPrinterQueue) {
+  const QString queue = qEnvironmentVariable("ZTEST_CUPS_QUEUE");
+  const QString output = qEnvironmentVariable("ZTEST_CUPS_OUTPUT");
+  if (queue.isEmpty()) GTEST_SKIP() << "no CUPS queue here: ctest slip_cups runs this with one";
+  auto printed = [&] {
+    QFile file(output);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+  };
+  usePrinter(queue);
+  listAndMark();
+  run();
+  ASSERT_TRUE(booked());
+  EXPECT_EQ(fake.informations.size(), 1) << fake.informations.join("\n").toStdString();
+  ASSERT_TRUE(board->lastSlip().has_value());
+  ASSERT_TRUE(ztest::waitFor([&] { return !printed().isEmpty(); }, 10000));
+  EXPECT_EQ(printed(), zslip::encodeEscPos(*board->lastSlip(), 13));
+  EXPECT_FALSE(lineWith(readSlip(printed()).lines, {"TOPLAM", "3", "Adet", "1.290,25"}).isEmpty());
+
+  QFile::remove(output);
+  fake.answer(1);
+  board->ScrollBox1Click();
+  ASSERT_TRUE(ztest::waitFor([&] { return !printed().isEmpty(); }, 10000));
+  EXPECT_EQ(printed(), zslip::encodeEscPos(zslip::reprinted(*board->lastSlip()), 13));
+  EXPECT_EQ(fake.informations.size(), 1);
 }
 
 // The summary panel on the screen passes a tap on to the board.
