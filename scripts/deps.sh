@@ -22,6 +22,7 @@ if [ "${1:-}" = windows ]; then
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
     nsis wine wine64 fonts-wine
     dpkg-dev xz-utils zip unzip ninja-build librsvg2-bin
+    socat  # the Wine test's receipt printer on the network
   )
 fi
 
