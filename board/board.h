@@ -133,7 +133,6 @@ class Board : public QObject {
 
   // ---- the courier's settlement slip on the receipt printer (off without a printer)
   void setSlipPrinter(const zslip::PrinterSettings &printer) { slipPrinter_ = printer; }
-  const zslip::PrinterSettings &slipPrinter() const { return slipPrinter_; }
   // Noted by a closing run once it is booked, while the grid still shows what it closed.
   void noteBookedRun(const std::vector<qint64> &closed, const ClosingRunValues &values);
   // The slip of the run just booked, once the run's command and its boxes are over. A printer
@@ -201,15 +200,17 @@ class Board : public QObject {
 
   AnnouncingMessenger messenger_;
   std::unique_ptr<ClosingTransaction> unsettledRun_;
+  int commandDepth_ = 0;
+  bool connectionLost_ = false;
+  Clock clock_;
+  HostName hostName_;
+
+  // The settlement slip: the printer, the run booked and not yet printed, the last one printed.
   void printSlip(const zslip::Slip &slip);
   zslip::PrinterSettings slipPrinter_;
   std::optional<zslip::RunOutcome> bookedRun_;
   std::optional<zslip::RunOutcome> lastRun_;
   std::optional<zslip::Slip> lastSlip_;
-  int commandDepth_ = 0;
-  bool connectionLost_ = false;
-  Clock clock_;
-  HostName hostName_;
 };
 
 // The local computer's host name (nullopt when the platform cannot tell it).
