@@ -7,11 +7,11 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpSocket>
+#include <QThread>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -172,13 +172,18 @@ SendResult sendWithinBounds(const QString &printer, const QByteArray &bytes,
     SendResult result;
   };
   auto shared = std::make_shared<Shared>();
-  std::thread([shared, printer, bytes] {
+  // A thread of Qt's own: a socket needs its thread's event dispatcher, which Qt sets up and takes
+  // down with a QThread (a plain thread's left the Windows program to crash when it ended).
+  QThread *worker = QThread::create([shared, printer, bytes] {
     SendResult result = sendToPrinter(printer, bytes);
     const std::lock_guard<std::mutex> lock(shared->mutex);
     shared->result = std::move(result);
     shared->done = true;
     shared->ended.notify_all();
-  }).detach();
+  });
+  // It goes once it has ended, also when nobody waits for it any more.
+  QObject::connect(worker, &QThread::finished, worker, &QObject::deleteLater);
+  worker->start();
 
   const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(kConnectSeconds + kSendSeconds + 1);
   std::unique_lock<std::mutex> lock(shared->mutex);
