@@ -10,6 +10,7 @@
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
 #include "signin/screen/key_pad.h"
+#include "slip/printer_settings.h"
 
 namespace {
 
@@ -59,6 +60,12 @@ int main(int argc, char **argv) {
   messenger.target = &screens;
   gauge.setRowSources([&board] { return board.QueryMainSip.recNo(); },
                       [&board] { return board.QueryTemp.recNo(); });
+  // The receipt printer for the courier's slip, when the settings file names one.
+  zsignin::StartupOptions startup;
+  startup.settingsRead = [&board](const QHash<QString, QString> &settings) {
+    board.setSlipPrinter(zslip::printerSettings(settings));
+  };
+  keypad.setStartupOptions(startup);
   yesNo.setAnchor(&keypad);
   information.setAnchor(&keypad);
   // While the board is up, the boxes and the progress window stand on its screen.

@@ -13,8 +13,12 @@
 #include "db/connection.h"
 #include "db/query.h"
 #include "dialogs/messenger.h"
+#include "slip/printer_settings.h"
+#include "slip/settlement_slip.h"
 
 namespace zboard {
+
+struct ClosingRunValues;
 
 // Sign-in results, program-wide: the operator signed in on the keypad.
 struct SignedInUser {
@@ -130,6 +134,17 @@ class Board : public QObject {
   // The courier shown: ListBox2's item at its item index.
   QString courierName() const { return ListBox2.selectedText(); }
 
+  // ---- the courier's settlement slip on the receipt printer (off without a printer)
+  void setSlipPrinter(const zslip::PrinterSettings &printer) { slipPrinter_ = printer; }
+  // Noted by a closing run once it is booked, while the grid still shows what it closed.
+  void noteBookedRun(const std::vector<qint64> &closed, const ClosingRunValues &values);
+  // The slip of the run just booked, once the run's command and its boxes are over. A printer
+  // fault is told in the information box; it never touches the run.
+  void printBookedRunSlip();
+  // A tap on the summary panel: the last slip again, after a question.
+  void ScrollBox1Click();
+  const std::optional<zslip::Slip> &lastSlip() const { return lastSlip_; }
+
   // ---- Timer1: gives the board back once the order query holds no row.
   void Timer1Timer();
 
@@ -192,6 +207,13 @@ class Board : public QObject {
   bool connectionLost_ = false;
   Clock clock_;
   HostName hostName_;
+
+  // The settlement slip: the printer, the run booked and not yet printed, the last one printed.
+  void printSlip(const zslip::Slip &slip);
+  zslip::PrinterSettings slipPrinter_;
+  std::optional<zslip::RunOutcome> bookedRun_;
+  std::optional<zslip::RunOutcome> lastRun_;
+  std::optional<zslip::Slip> lastSlip_;
 };
 
 // The local computer's host name (nullopt when the platform cannot tell it).

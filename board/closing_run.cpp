@@ -69,6 +69,7 @@ void Board::Button2Click() {
     }
     runClosing();
   });
+  printBookedRunSlip();
 }
 
 void Board::runClosing() {
@@ -184,6 +185,7 @@ void ClosingRun::execute() {
     showRefusedLines();
     b.HeldOrderClause.clear();
     if (!closing_.empty()) {
+      b.noteBookedRun(closing_, records_.values());
       // The summary's figures stand only when they are what was closed: not when an order was
       // given up, nor when a row carried two marks and was counted twice.
       const int closed = int(closing_.size());

@@ -14,6 +14,7 @@ PACKAGES=(
   openbox dbus at-spi2-core python3-pyatspi
   util-linux iproute2
   dpkg-dev file lintian desktop-file-utils libxml2-utils
+  cups-client cups-daemon           # the receipt printer as a CUPS queue, and its test
 )
 if [ "${1:-}" = windows ]; then
   # Cross-compiler and runtime, the installer maker, Wine with its fonts (Tahoma), the tools that
@@ -22,6 +23,7 @@ if [ "${1:-}" = windows ]; then
     g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
     nsis wine wine64 fonts-wine
     dpkg-dev xz-utils zip unzip ninja-build librsvg2-bin
+    socat  # the Wine test's receipt printer on the network
   )
 fi
 

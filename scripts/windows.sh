@@ -58,7 +58,7 @@ notices=$out/notices
 rm -rf "$notices" && mkdir -p "$notices"
 tar -C "$notices" -xJf "$sources/$qt_orig" --wildcards \
   '*/LICENSES/*' '*/src/3rdparty/*' '*/src/corelib/text/*' '*/src/corelib/tools/*' \
-  '*/src/gui/painting/*' '*/src/gui/text/*'
+  '*/src/gui/painting/*' '*/src/gui/text/*' '*/src/network/kernel/qt_attribution.json' '*/src/network/kernel/PSL-LICENSE.txt'
 tar -C "$notices" -xzf "$sources/$mariadb_orig" --wildcards '*/libmariadb/COPYING.LIB'
 qt_src=$(echo "$notices"/qtbase-everywhere-src-*)
 cp "$root/LICENSE" "$licenses/Tahsilmatik-MIT.txt"
@@ -69,11 +69,11 @@ cp /usr/share/doc/mingw-w64-common/copyright "$licenses/MinGW-w64-runtime.txt"
 cp /usr/share/doc/gcc-mingw-w64-base/copyright "$licenses/GCC-runtime-libstdc++-libgcc.txt"
 # The code that Qt's base module compiles into its libraries, with its own notices.
 {
-  echo "Third-party code inside Qt's libraries (Qt6Core, Qt6Gui, Qt6Widgets, Qt6Sql):"
+  echo "Third-party code inside Qt's libraries (Qt6Core, Qt6Gui, Qt6Widgets, Qt6Sql, Qt6Network):"
   for dir in 3rdparty/blake2 3rdparty/double-conversion 3rdparty/easing 3rdparty/freetype \
-             3rdparty/harfbuzz-ng 3rdparty/icc 3rdparty/libpng 3rdparty/md4c 3rdparty/pcre2 \
+             3rdparty/harfbuzz-ng 3rdparty/icc 3rdparty/libpng 3rdparty/libpsl 3rdparty/md4c 3rdparty/pcre2 \
              3rdparty/pixman 3rdparty/rfc6234 3rdparty/sha3 3rdparty/tinycbor 3rdparty/zlib \
-             corelib/text corelib/tools gui/painting gui/text; do
+             corelib/text corelib/tools gui/painting gui/text network/kernel; do
     json=$qt_src/src/$dir/qt_attribution.json
     grep -o '"Name": *"[^"]*"' "$json" | sed 's/"Name": *"\(.*\)"/\n==== \1/'
     for file in $(grep -o '"LicenseFile": *"[^"]*"' "$json" | sed 's/.*: *"\(.*\)"/\1/' | sort -u); do

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Windows SDK the program is cross-built against: MariaDB Connector/C and Qt's base
-# module (Core, Gui, Widgets, Sql with the MySQL plugin, the windows platform plugin, the Vista
-# style), from Debian's source packages and nothing else. The SDK is cached outside the work tree
+# module (Core, Gui, Widgets, Sql with the MySQL plugin, Network for the receipt printer, the
+# windows platform plugin, the Vista style), from Debian's source packages and nothing else. The SDK is cached outside the work tree
 # (TAHSILMATIK_WINDOWS_CACHE, default ~/.cache/tahsilmatik-windows) under a key made of the source
 # versions, the project's patches, this recipe and the toolchain file, so a change to any of them
 # builds a new one; a build that did not finish is never taken for a finished one.
@@ -27,8 +27,9 @@ QT_OPTIONS=(
   -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON
   -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF
   -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
-  # Only what the program links: Core, Gui, Widgets, Sql.
-  -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF
+  # Only what the program links: Core, Gui, Widgets, Sql, Network (without OpenSSL: the receipt
+  # printer speaks plain TCP).
+  -DFEATURE_network=ON -DINPUT_openssl=no -DFEATURE_dbus=OFF -DFEATURE_testlib=OFF -DFEATURE_printsupport=OFF
   -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF -DFEATURE_vulkan=OFF -DFEATURE_icu=OFF
   -DFEATURE_zstd=OFF -DFEATURE_jpeg=OFF -DFEATURE_sql_mysql=ON
   -DFEATURE_sql_odbc=OFF -DFEATURE_sql_psql=OFF -DFEATURE_sql_db2=OFF -DFEATURE_sql_ibase=OFF
@@ -157,7 +158,7 @@ cmake --build "$work/qtbase" -j"$jobs" 2>&1 | progress qtbase
 [ "${PIPESTATUS[0]}" -eq 0 ] || { grep -B2 -A20 'FAILED' "$log" | head -n 60; exit 1; }
 cmake --install "$work/qtbase" >> "$log" 2>&1
 
-for f in bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6Sql.dll plugins/platforms/qwindows.dll \
+for f in bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6Sql.dll bin/Qt6Network.dll plugins/platforms/qwindows.dll \
          plugins/sqldrivers/qsqlmysql.dll plugins/styles/qwindowsvistastyle.dll; do
   [ -f "$sdk/$f" ] || { say "the SDK lacks $f"; exit 1; }
 done

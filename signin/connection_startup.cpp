@@ -87,6 +87,17 @@ QStringList splitSettingsLines(const QString &content) {
   return lines;
 }
 
+QHash<QString, QString> laterSettings(const QStringList &lines) {
+  QHash<QString, QString> settings;
+  for (qsizetype i = 1; i < lines.size(); ++i) {
+    const qsizetype equals = lines[i].indexOf(QLatin1Char('='));
+    if (equals < 0) continue;
+    const QString key = lines[i].left(equals).trimmed().toLower();
+    if (!key.isEmpty()) settings.insert(key, lines[i].mid(equals + 1).trimmed());
+  }
+  return settings;
+}
+
 StartupResult runConnectionStartup(zdb::Connection &connect, zdlg::Messenger &messenger,
                                    const StartupOptions &options, const HostFromLines &hostFromLines) {
   const QString &path = options.settingsPath;
@@ -107,6 +118,7 @@ StartupResult runConnectionStartup(zdb::Connection &connect, zdlg::Messenger &me
     return StartupResult::ProgramEnds;
   }
   const QStringList lines = splitSettingsLines(content);
+  if (options.settingsRead) options.settingsRead(laterSettings(lines));
 
   // 3. The first line, exactly as written, is the host.
   const QString host = hostFromLines ? hostFromLines(lines) : lines.value(0);

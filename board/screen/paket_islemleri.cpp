@@ -25,6 +25,7 @@
 #include "board/screen/courier_charts.h"
 #include "board/screen/payment_grid.h"
 #include "board/screen/query_binding.h"
+#include "board/screen/tap.h"
 #include "db/turkish_format.h"
 #include "dialogs/colours.h"
 #include "dialogs/screen/box_support.h"
@@ -231,6 +232,7 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
 
   buildLinesGrid();
   buildSummaryPanel();
+  zboard::onTap(ScrollBox1, this, [this] { ScrollBox1Click(); });
 
   DTPBugun = new TurkishDatePicker(this);
   DTPBugun->setObjectName(QStringLiteral("DTPBugun"));
@@ -704,6 +706,8 @@ void TForm1::Button1Click() {
 void TForm1::BitBtn1Click() { board_.Refresh(); }
 
 void TForm1::Button2Click() { board_.Button2Click(); }
+
+void TForm1::ScrollBox1Click() { board_.ScrollBox1Click(); }
 
 void TForm1::NextGrid1CellClick(const QModelIndex &index) {
   if (index.isValid()) board_.NextGrid1CellClick(index.column(), index.row());

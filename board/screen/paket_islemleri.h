@@ -163,6 +163,7 @@ class TForm1 : public QDialog {
   void BitBtn1Click();
   void Button2Click();
   void NextGrid1CellClick(const QModelIndex &index);
+  void ScrollBox1Click();
 
   void renderAll();
   // Grid, summary and lines grid follow the board when it announces a change, or, while one of

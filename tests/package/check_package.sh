@@ -60,10 +60,11 @@ check "the program is an executable (0755), stripped ELF file" \
   bash -c '[ "$(stat -c %a "$1")" = 755 ] && file -b "$1" | grep -q "^ELF .*, stripped"' _ "$program"
 check "the program has no run path into the build tree" \
   test -z "$(readelf -d "$program" | grep -E 'R(UN)?PATH')"
-# The Windows program has these four Qt modules and no other: no Charts, no OpenGL.
+# The Windows program has these five Qt modules and no other: no Charts, no OpenGL. Network
+# carries the slip to a receipt printer on the shop's network.
 qt_modules=$(readelf -d "$program" | sed -n 's/.*(NEEDED).*\[libQt6\([A-Za-z]*\)\.so.*/\1/p' | sort | tr '\n' ' ')
-check "the program links Qt Core, Gui, Sql and Widgets only (it links: $qt_modules)" \
-  test "$qt_modules" = "Core Gui Sql Widgets "
+check "the program links Qt Core, Gui, Network, Sql and Widgets only (it links: $qt_modules)" \
+  test "$qt_modules" = "Core Gui Network Sql Widgets "
 check "the copyright file gives the program's own files the MIT (Expat) licence" \
   bash -c 'grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$1" &&
     grep -qx "License: Expat" "$1" && ! grep -qi "all rights reserved" "$1"' _ "$root/usr/share/doc/$name/copyright"
@@ -80,6 +81,8 @@ depends_on() { grep -qx "$1" <<< "$depends"; }
 for runtime in libqt6sql6-mysql fonts-liberation; do
   check "Depends names $runtime, which the program needs without linking it" depends_on "$runtime"
 done
+check "Recommends names cups-client, whose lp takes the slip to a receipt printer of the system" \
+  grep -qw cups-client <<< "$(field Recommends)"
 # Each library the program links must come in through Depends: that is what shlibdeps is for.
 while read -r soname; do
   # awk reads to the end: leaving early would end ldconfig with SIGPIPE, a failure under pipefail.

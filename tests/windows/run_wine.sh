@@ -11,7 +11,8 @@
 # 2. the first start creates the settings file with its placeholder and says so;
 # 3. silent install with /SERVER writes the address; another one keeps the file as it is;
 # 4. sign-in on the keypad, a courier listed (holds in the database), the charts painted, all of
-#    the courier's orders closed (bills, stock rows, orders gone), the success box, TERK;
+#    the courier's orders closed (bills, stock rows, orders gone), the success box, the courier's
+#    slip at a receipt printer on the network (socat listening on the private loopback), TERK;
 # 5. silent uninstall: program and shortcuts gone, the settings file kept.
 # Screenshots and logs go to OUTPUT_DIR (default build/windows/wine-test).
 set -euo pipefail
@@ -24,7 +25,7 @@ if [ "${1:-}" != "--inside" ]; then
   setup=$(realpath -m "$1")
   out=$(realpath -m "${2:-$root/build/windows/wine-test}")
   [ -f "$setup" ] || { echo "wine-test: no installer at $setup" >&2; exit 1; }
-  for tool in unshare hostname ip Xvfb xdotool import mariadb mariadbd wine wineserver x86_64-w64-mingw32-gcc-posix; do
+  for tool in unshare hostname ip Xvfb xdotool import mariadb mariadbd wine wineserver x86_64-w64-mingw32-gcc-posix socat iconv; do
     command -v "$tool" > /dev/null || { echo "wine-test: $tool is missing (scripts/deps.sh windows installs it)" >&2; exit 1; }
   done
   namespaces=(--net --mount --uts --pid --fork --mount-proc)
@@ -164,6 +165,12 @@ orders=$(IFS=,; echo "${rows[*]}")
 lines=$(sql "SELECT COUNT(*) FROM temp WHERE ADISYONNO IN ($orders)")
 last_bill=$(sql "SELECT IFNULL(MAX(GENHARNO), 0) FROM genhar")
 
+# The till's receipt printer: a listener on the raw port that keeps what one connection brings.
+printf 'FisYazici=127.0.0.1:9100\r\nFisGenisligi=42\r\n' >> "$ini"
+slip=$out/slip.bin
+socat -u TCP-LISTEN:9100,bind=127.0.0.1,reuseaddr OPEN:"$slip",creat,trunc &
+printer_pid=$!
+
 start_program run
 wait_window "Yetki Kontrol" 90
 KX=$WX; KY=$WY
@@ -214,9 +221,26 @@ sql_check "the bills name this terminal's operator and courier" \
 sql_check "the orders are gone from mainsip and temp" \
   "SELECT (SELECT COUNT(*) FROM mainsip WHERE ADISYONNO IN ($orders)) + (SELECT COUNT(*) FROM temp WHERE ADISYONNO IN ($orders)) = 0"
 
+check "no slip is sent while the success box is up" test ! -s "$slip"
 click_tamam
 wait_until 10 "the success box to close" window_gone "Bilgilendirme"
+wait_until 15 "the slip at the receipt printer" sh -c "! kill -0 $printer_pid 2> /dev/null && test -s '$slip'"
+# The lines between the opening commands and the feed, without the bold switches, in code page 857.
+slip_lines=$(tail -c +6 "$slip" | head -c -6 | perl -pe 's/\eE[\x00\x01]//g')
+slip_text=$(iconv -f CP857 -t UTF-8 <<< "$slip_lines")
+check "the slip starts with ESC @ and ESC t 13" test "$(head -c 5 "$slip" | od -An -tx1 | tr -d ' ')" = 1b401b740d
+check "... ends with a feed and the cut (GS V)" test "$(tail -c 6 "$slip" | od -An -tx1 | tr -d ' ')" = 1b64051d5601
+check "... has its title in code page 857" grep -q "KURYE TAHSİLAT FİŞİ" <<< "$slip_text"
+check "... names the courier and the terminal" \
+  bash -c 'grep -q "Kurye *: $1" <<< "$2" && grep -q "Terminal *: $3" <<< "$2"' _ "$courier" "$slip_text" "$station"
+check "... totals the ${#rows[@]} orders" grep -Eq "^TOPLAM +${#rows[@]} Adet" <<< "$slip_text"
+check "... has no line longer than 42" \
+  test "$(LC_ALL=C awk '{ if (length($0) > m) m = length($0) } END { print m + 0 }' <<< "$slip_lines")" -le 42
+check "... ends with the signature lines" \
+  bash -c 'grep -q "Teslim Eden (Kurye)" <<< "$1" && grep -q "Teslim Alan" <<< "$1"' _ "$slip_text"
 sleep 1
+window_gone "Bilgilendirme" || die "a message followed the slip"
+cp "$slip" "$out/slip-$courier.bin"
 click_board_terk
 wait_until 20 "the board to close" window_gone "Tahsilmatik"
 wait_window "Yetki Kontrol" 10
