@@ -1,6 +1,11 @@
 // Tahsilmatik: closes the couriers' open delivery orders of a restaurant in its shared database.
 #include <QApplication>
 #include <QDateTime>
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include "board/board.h"
 #include "board/screen/paket_islemleri.h"
@@ -35,9 +40,9 @@ class LateMessenger : public zdlg::Messenger {
   void closeProgress() override { target->closeProgress(); }
 };
 
-}  // namespace
-
-int main(int argc, char **argv) {
+// Runs the program until the keypad closes; every screen, the board and its connection are gone
+// when it returns.
+int runProgram(int argc, char **argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tahsilmatik"));
   installQtTurkish(app);
@@ -84,4 +89,19 @@ int main(int argc, char **argv) {
 
   keypad.show();
   return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  const int code = runProgram(argc, argv);
+  std::fflush(nullptr);
+#ifdef Q_OS_WIN
+  // The program's own work is done and its connection closed. What Windows still runs at a
+  // process's end, the runtime libraries' own teardown, at times never returned (the C++
+  // library's waited for a lock that a thread the exit had already stopped was holding): the
+  // till then kept a program without windows. Nothing of ours is left for it to do.
+  TerminateProcess(GetCurrentProcess(), UINT(code));
+#endif
+  return code;
 }
