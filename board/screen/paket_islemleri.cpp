@@ -191,8 +191,6 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   setWindowTitle(QStringLiteral("Tahsilmatik"));
   setFont(arial(13));
   setBackground(this, zdlg::toQColor(zcolour::BtnFace));
-  resize(DesignClientWidth, DesignClientHeight);
-  setWindowState(Qt::WindowMaximized);  // fills the screen's work area; the design is scaled to it
   setSizeGripEnabled(false);
 
   NextGrid1 = new zboard::PaymentGrid(board_.NextGrid1, this);
@@ -310,6 +308,11 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   designMenuFont_ = PopupMenu1->font();
 
   renderAll();  // the board ran its creation (captions, BoardErrorText) when it was constructed
+
+  // Last: on Windows with a display scaling, maximizing creates the native window and resizes it
+  // at once, which refits the widgets; they must all exist and their design be recorded.
+  resize(DesignClientWidth, DesignClientHeight);
+  setWindowState(Qt::WindowMaximized);  // fills the screen's work area; the design is scaled to it
 }
 
 double TForm1::factorFor(QSize clientSize) {
