@@ -431,11 +431,24 @@ void TForm1::followScreen() {
   if (work.contains(frameGeometry())) return;  // the resize that follows refits the design
   // Maximized again on the screen it is on now; the window system sets the size, the resize
   // event the factor.
-  const QMargins frame = zdlg::expectedFrameMargins(this);
-  const Qt::WindowStates state = windowState();
-  setWindowState(state & ~Qt::WindowMaximized);
-  setGeometry(work.marginsRemoved(frame));
-  setWindowState(state | Qt::WindowMaximized);
+  fitNormalGeometry();
+}
+
+void TForm1::fitNormalGeometry() {
+  const QScreen *s = screen();
+  if (!s) return;
+  // The window systems keep the normal geometry they had when the window was maximized.
+  setWindowState(windowState() & ~Qt::WindowMaximized);
+  setGeometry(s->availableGeometry().marginsRemoved(zdlg::expectedFrameMargins(this)));
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::setVisible(bool visible) {
+  // A window system that does not maximize (Wine without a window manager) leaves the board at
+  // its normal geometry: that must lie in the work area too, and the design size is taller than
+  // a 768-pixel screen at 125 %.
+  if (visible && !isVisible()) fitNormalGeometry();
+  QDialog::setVisible(visible);
 }
 
 TForm1::~TForm1() { zboard::unbindQuery(board_.QueryTemp, this); }
