@@ -210,6 +210,9 @@ TEST_F(BoardScreen, FormCaptionFlagsFontAndPlaces) {
   EXPECT_DOUBLE_EQ(form->factor(), TForm1::factorFor(form->size()));
   EXPECT_LT(form->factor(), 1.0);
   EXPECT_TRUE(form->rect().contains(form->designRect()));
+  // Its normal geometry, where a window system that does not maximize leaves it, lies in the
+  // work area too: not the design size, taller than this screen.
+  EXPECT_TRUE(form->screen()->availableGeometry().contains(form->normalGeometry()));
 }
 
 TEST_F(BoardScreen, ListsShowTheModelAndATapRefreshes) {

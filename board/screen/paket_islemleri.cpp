@@ -192,8 +192,6 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   setWindowTitle(QStringLiteral("Tahsilmatik"));
   setFont(arial(13));
   setBackground(this, zdlg::toQColor(zcolour::BtnFace));
-  resize(DesignClientWidth, DesignClientHeight);
-  setWindowState(Qt::WindowMaximized);  // fills the screen's work area; the design is scaled to it
   setSizeGripEnabled(false);
 
   NextGrid1 = new zboard::PaymentGrid(board_.NextGrid1, this);
@@ -312,6 +310,11 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
   designMenuFont_ = PopupMenu1->font();
 
   renderAll();  // the board ran its creation (captions, BoardErrorText) when it was constructed
+
+  // Last: on Windows with a display scaling, maximizing creates the native window and resizes it
+  // at once, which refits the widgets; they must all exist and their design be recorded.
+  resize(DesignClientWidth, DesignClientHeight);
+  setWindowState(Qt::WindowMaximized);  // fills the screen's work area; the design is scaled to it
 }
 
 double TForm1::factorFor(QSize clientSize) {
@@ -430,11 +433,24 @@ void TForm1::followScreen() {
   if (work.contains(frameGeometry())) return;  // the resize that follows refits the design
   // Maximized again on the screen it is on now; the window system sets the size, the resize
   // event the factor.
-  const QMargins frame = zdlg::expectedFrameMargins(this);
-  const Qt::WindowStates state = windowState();
-  setWindowState(state & ~Qt::WindowMaximized);
-  setGeometry(work.marginsRemoved(frame));
-  setWindowState(state | Qt::WindowMaximized);
+  fitNormalGeometry();
+}
+
+void TForm1::fitNormalGeometry() {
+  const QScreen *s = screen();
+  if (!s) return;
+  // The window systems keep the normal geometry they had when the window was maximized.
+  setWindowState(windowState() & ~Qt::WindowMaximized);
+  setGeometry(s->availableGeometry().marginsRemoved(zdlg::expectedFrameMargins(this)));
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::setVisible(bool visible) {
+  // A window system that does not maximize (Wine without a window manager) leaves the board at
+  // its normal geometry: that must lie in the work area too, and the design size is taller than
+  // a 768-pixel screen at 125 %.
+  if (visible && !isVisible()) fitNormalGeometry();
+  QDialog::setVisible(visible);
 }
 
 TForm1::~TForm1() { zboard::unbindQuery(board_.QueryTemp, this); }

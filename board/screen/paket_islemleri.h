@@ -139,6 +139,7 @@ class TForm1 : public QDialog {
  public slots:
   // Escape does not leave the board; only "TERK" does.
   void reject() override {}
+  void setVisible(bool visible) override;
 
  protected:
   void showEvent(QShowEvent *event) override;
@@ -155,6 +156,8 @@ class TForm1 : public QDialog {
   void placeHeadings();
   // Moved to another screen, or its screen changed (size, task bar, scaling): fit it again.
   void followScreen();
+  // Maximizes the window with its normal geometry the work area of its screen, less the frame.
+  void fitNormalGeometry();
   void watchScreen();
   void buildSummaryPanel();
   void buildLinesGrid();

@@ -1,6 +1,6 @@
 # Drives the program's screens the way an operator does: real pointer events at the widget
-# positions of the screens' fixed layout, windows found by their captions, pixels read from the
-# screen. Sourced by the end-to-end runs (tests/e2e/run_e2e.sh on Debian, tests/windows/run_wine.sh
+# positions of the screens' design, scaled as each window is shown, windows found by their
+# captions, pixels read from the screen. Sourced by the end-to-end runs (tests/e2e/run_e2e.sh on Debian, tests/windows/run_wine.sh
 # under Wine); they set `out`, `started` and `prog_pid` and define `die`.
 #
 # CLIENT_RECT, when set, is a command that prints "x y width height" of the client area of the
@@ -122,6 +122,13 @@ pixel_is() { [ "$(pixel "$1" "$2")" = "$3" ]; }
 
 # ------------------------------------------------------------------------------ the screens' layout
 
+# A window shown at a scale (a display scaling, a board fitted to its window) has its design
+# pixels times KS, BS, YS or IS thousandths (keypad, board, yes/no box, information box; 1000:
+# as designed). The place of a design offset from a window's origin:
+KS=1000 BS=1000 YS=1000 IS=1000
+at() { echo $(( $1 + ($2 * $3 + 500) / 1000 )); }  # origin design-offset scale
+scale_of() { echo $(( ($1 * 1000 + $2 / 2) / $2 )); }  # shown-length design-length
+
 # Keypad buttons (73 x 68) sit in Panel1 at 1,1; digit positions left, top within the panel.
 #          digit:  0   1   2    3   4   5    6   7   8    9
 key_left=(        76   1  76  152   1  76  152   1  76  152)
@@ -130,32 +137,40 @@ type_password() { # password: the digits and OK on the keypad at KX, KY
   local i d
   for (( i = 0; i < ${#1}; i++ )); do
     d=${1:$i:1}
-    click $(( KX + 1 + key_left[d] + 36 )) $(( KY + 1 + key_top[d] + 34 ))
+    click "$(at "$KX" $(( 1 + key_left[d] + 36 )) "$KS")" "$(at "$KY" $(( 1 + key_top[d] + 34 )) "$KS")"
   done
-  click $(( KX + 1 + 228 + 36 )) $(( KY + 1 + 141 + 103 ))   # OK, three rows high
+  click "$(at "$KX" $(( 1 + 228 + 36 )) "$KS")" "$(at "$KY" $(( 1 + 141 + 103 )) "$KS")"   # OK, three rows high
 }
-click_keypad_terk() { click $(( KX + 1 + 1 + 36 )) $(( KY + 1 + 1 + 34 )); }
+click_keypad_terk() { click "$(at "$KX" $(( 1 + 1 + 36 )) "$KS")" "$(at "$KY" $(( 1 + 1 + 34 )) "$KS")"; }
 
-# Board at BX, BY: ListBox2 at 776,135 with rows 16 pixels high; Button2 (collect) at 586,263;
-# TERK at 922,67.
-click_courier() { click $(( BX + 776 + 60 )) $(( BY + 135 + 2 + 16 * $1 + 8 )); }  # list index
-click_collect() { click $(( BX + 586 + 212 )) $(( BY + 263 + 19 )); }
-click_board_terk() { click $(( BX + 922 + 44 )) $(( BY + 67 + 14 )); }
+# The board's design (client area 1016 x 737) at BX, BY: scaled by one factor, the largest with
+# which it fits the window, and centred in it. board_fit sets BX, BY and BS from the client area
+# WX, WY, WW, WH.
+board_fit() {
+  BS=$(( WW * 1000 / 1016 < WH * 1000 / 737 ? WW * 1000 / 1016 : WH * 1000 / 737 ))
+  BX=$(( WX + (WW - (1016 * BS + 500) / 1000) / 2 ))
+  BY=$(( WY + (WH - (737 * BS + 500) / 1000) / 2 ))
+}
+# ListBox2 at 776,135 with rows 16 pixels high; Button2 (collect) at 586,263; TERK at 922,67.
+click_board() { click "$(at "$BX" "$1" "$BS")" "$(at "$BY" "$2" "$BS")"; }  # design x, y
+click_courier() { click_board $(( 776 + 60 )) $(( 135 + 2 + 16 * $1 + 8 )); }  # list index
+click_collect() { click_board $(( 586 + 212 )) $(( 263 + 19 )); }
+click_board_terk() { click_board $(( 922 + 44 )) $(( 67 + 14 )); }
 
 # NextGrid1 at 0,0: frame, 12-pixel row indicator, columns 46, 111, 50 then 40 per register;
 # a 120-pixel header, rows 30 pixels high.
 col_left() { local c=$1 x=$(( 1 + 12 )) w=(46 111 50); for (( k = 0; k < c; k++ )); do
   if [ "$k" -lt 3 ]; then x=$(( x + w[k] )); else x=$(( x + 40 )); fi; done; echo "$x"; }
 row_top() { echo $(( 1 + 120 + 30 * $1 )); }
-cell_x() { echo $(( BX + $(col_left "$1") + 20 )); }
-cell_y() { echo $(( BY + $(row_top "$1") + 15 )); }
+cell_x() { at "$BX" $(( $(col_left "$1") + 20 )) "$BS"; }
+cell_y() { at "$BY" $(( $(row_top "$1") + 15 )) "$BS"; }
 
 # The yes/no box at YX, YY: the question label (inside ScrollBox1 at 3,3, 477 x 143) is rose for
 # the first question and red for the second; "Evet" at 24,152.
-question_is() { pixel_is $(( YX + 3 + 6 )) $(( YY + 3 + 136 )) "$1"; }
-click_evet() { click $(( YX + 24 + 72 )) $(( YY + 152 + 32 )); }
+question_is() { pixel_is "$(at "$YX" $(( 3 + 6 )) "$YS")" "$(at "$YY" $(( 3 + 136 )) "$YS")" "$1"; }
+click_evet() { click "$(at "$YX" $(( 24 + 72 )) "$YS")" "$(at "$YY" $(( 152 + 32 )) "$YS")"; }
 # The information box: "Tamam" at 168,144 of the box at IX, IY.
-click_tamam() { click $(( IX + 168 + 72 )) $(( IY + 144 + 32 )); }
+click_tamam() { click "$(at "$IX" $(( 168 + 72 )) "$IS")" "$(at "$IY" $(( 144 + 32 )) "$IS")"; }
 
 # The courier list as the board builds it: couriers with open orders, most first, then the others.
 courier_list() {

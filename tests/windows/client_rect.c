@@ -27,6 +27,9 @@ int main(void) {
   struct search s = {0};
   RECT r;
   POINT origin = {0, 0};
+  /* Screen pixels, as the pointer moves in, at any display scaling: a program that does not say it
+   * knows the scaling would be told places and sizes shrunk by it. */
+  SetProcessDPIAware();
   if (argc != 2) {
     fprintf(stderr, "usage: client_rect.exe CAPTION\n");
     return 2;
