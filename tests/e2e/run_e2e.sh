@@ -24,27 +24,17 @@ if [ "${1:-}" != "--inside" ]; then
   for tool in unshare mount hostname ip Xvfb xdotool xwininfo import mariadb mariadbd; do
     command -v "$tool" > /dev/null || { echo "e2e: $tool is missing (scripts/deps.sh installs it)" >&2; exit 1; }
   done
-  namespaces=(--net --mount --uts --pid --fork --mount-proc)
-  userns=()
-  if ! unshare "${namespaces[@]}" true 2> /dev/null; then
-    # Without the right to make namespaces (not root, or a restricted container), a user
-    # namespace stands in; the settings folder must then already exist.
-    if ! unshare --user --map-root-user "${namespaces[@]}" true 2> /dev/null; then
-      echo "e2e: SKIPPED: this machine does not allow private namespaces (needs root or user namespaces)"
-      exit 77
-    fi
-    userns=(--user --map-root-user)
-  fi
+  # Inside a user namespace (no right to make the others) the settings folder must already
+  # exist. It stays after the run: another run may have its tmpfs on it.
   if [ ! -d /opt/zerdapos ] && ! mkdir -p /opt/zerdapos 2> /dev/null; then
     echo "e2e: SKIPPED: /opt/zerdapos does not exist and cannot be created (needs root once)"
     exit 77
   fi
   rm -rf "$out"
   mkdir -p "$out"
-  # --kill-child and the private process tree end every process of the run, even when this
-  # script is killed by the ctest timeout. The folder /opt/zerdapos stays: another run may have
-  # its tmpfs on it.
-  exec unshare "${userns[@]}" "${namespaces[@]}" --kill-child "$0" --inside "$program" "$out"
+  # shellcheck source=private_namespaces.sh
+  . "$here/private_namespaces.sh"
+  run_inside_private_namespaces e2e 77 "$0" "$program" "$out"
 fi
 
 # ------------------------------------------------------------------ inside the private namespaces

@@ -25,22 +25,15 @@ if [ "${1:-}" != "--inside" ]; then
   done
   [ -x /usr/libexec/at-spi-bus-launcher ] && /usr/bin/python3 -c 'import pyatspi' 2> /dev/null \
     || { echo "e2e-scaled: the accessibility bus or pyatspi is missing (scripts/deps.sh installs them)" >&2; exit 1; }
-  namespaces=(--net --mount --uts --pid --fork --mount-proc)
-  userns=()
-  if ! unshare "${namespaces[@]}" true 2> /dev/null; then
-    if ! unshare --user --map-root-user "${namespaces[@]}" true 2> /dev/null; then
-      echo "e2e-scaled: SKIPPED: this machine does not allow private namespaces (needs root or user namespaces)"
-      exit 77
-    fi
-    userns=(--user --map-root-user)
-  fi
   if [ ! -d /opt/zerdapos ] && ! mkdir -p /opt/zerdapos 2> /dev/null; then
     echo "e2e-scaled: SKIPPED: /opt/zerdapos does not exist and cannot be created (needs root once)"
     exit 77
   fi
   rm -rf "$out"
   mkdir -p "$out"
-  exec unshare "${userns[@]}" "${namespaces[@]}" --kill-child "$0" --inside "$program" "$out"
+  # shellcheck source=private_namespaces.sh
+  . "$here/private_namespaces.sh"
+  run_inside_private_namespaces e2e-scaled 77 "$0" "$program" "$out"
 fi
 
 # ------------------------------------------------------------------ inside the private namespaces

@@ -31,17 +31,12 @@ if [ "${1:-}" != "--inside" ]; then
   for tool in unshare hostname ip Xvfb xdotool import mariadb mariadbd wine wineserver x86_64-w64-mingw32-gcc-posix socat iconv; do
     command -v "$tool" > /dev/null || { echo "wine-test: $tool is missing (scripts/deps.sh windows installs it)" >&2; exit 1; }
   done
-  namespaces=(--net --mount --uts --pid --fork --mount-proc)
-  userns=()
-  if ! unshare "${namespaces[@]}" true 2> /dev/null; then
-    unshare --user --map-root-user "${namespaces[@]}" true 2> /dev/null \
-      || { echo "wine-test: this machine does not allow private namespaces (needs root or user namespaces)" >&2; exit 1; }
-    userns=(--user --map-root-user)
-  fi
   rm -rf "$out"
   mkdir -p "$out"
   x86_64-w64-mingw32-gcc-posix -O2 -o "$out/client_rect.exe" "$here/client_rect.c" -lshell32
-  exec unshare "${userns[@]}" "${namespaces[@]}" --kill-child "$0" --inside "$setup" "$out"
+  # shellcheck source=../e2e/private_namespaces.sh
+  . "$root/tests/e2e/private_namespaces.sh"
+  run_inside_private_namespaces wine-test 1 "$0" "$setup" "$out"
 fi
 
 # ------------------------------------------------------------------ inside the private namespaces
