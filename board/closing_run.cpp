@@ -214,6 +214,8 @@ void ClosingRun::execute() {
     zdlg::DialogMessage = closingBusyText();
     m.showInformation();
   } else if (error) {
+    // What a part-booked run closed goes on the courier's slip, the rest under what he still owes.
+    if (truth == RunTruth::Partly && transaction_) b.noteBookedRun(transaction_->bookedOrders(), records_.values());
     // A connection that stays lost is opened again by the board at the next command.
     m.showErrorAndNote(zdlg::errorBoxText(error->text()), truth == RunTruth::CannotTell ? cannotTellNote()
                                                           : truth == RunTruth::Partly   ? partlyBookedNote()

@@ -105,7 +105,7 @@ class ServerTransaction : public ClosingTransaction {
       }
     }
     try {
-      return lookUpRun(c_, bills_, marked_);
+      return lookUpRun(c_, bills_, marked_, &booked_);
     } catch (const zdb::DbError &) {
       return RunTruth::CannotTell;
     }
@@ -207,7 +207,9 @@ std::unique_ptr<ClosingTransaction> serverTransaction(zdb::Connection &connectio
   return std::make_unique<ServerTransaction>(connection, bills, std::move(marked), silenceSeconds);
 }
 
-RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &runOrders) {
+RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &runOrders,
+                   std::vector<qint64> *bookedOrders) {
+  if (bookedOrders) bookedOrders->clear();
   std::vector<qint64> ids;
   QSet<qint64> orders(runOrders.begin(), runOrders.end());
   for (const auto &[id, orderNo] : bills) {
@@ -234,7 +236,12 @@ RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std
   for (const auto &row : found.rows) {
     const auto bill = bills.find(row.at(0).toLongLong());
     if (bill == bills.end() || bill->second != row.at(1).toLongLong()) continue;
-    ++(open.contains(bill->second) ? pending : booked);
+    if (open.contains(bill->second)) {
+      ++pending;
+    } else {
+      ++booked;
+      if (bookedOrders) bookedOrders->push_back(bill->second);
+    }
   }
   // A bill of the run on an order still open: not settled yet; the reload shows it.
   if (pending > 0) return RunTruth::CannotTell;

@@ -94,6 +94,8 @@ class ClosingTransaction {
   virtual void undo() = 0;
   // After an error: what the database holds of the run, once what the error left is settled.
   virtual RunTruth findOutWhatWasBooked() = 0;
+  // The orders that look found closed by the run (its bill there, the order gone).
+  const std::vector<qint64> &bookedOrders() const { return booked_; }
 
   // Whether the server could not be reached to settle the run after a fault; settle() then does
   // it (on a connection opened again), and throws zdb::DbError while it cannot.
@@ -103,6 +105,9 @@ class ClosingTransaction {
   // (out of reach, too many connections, the host blocked, the closing lock held elsewhere),
   // rather than refusing what settling sent.
   static bool worthRetrying(const zdb::DbError &error);
+
+ protected:
+  std::vector<qint64> booked_;
 };
 
 // How long a run's session may stay silent at the server before the server ends it (a till that
@@ -144,7 +149,9 @@ QString partlyBookedNote();
 
 // What the database holds of the run's bills (looked up by their insert ids, a bill taken back
 // being gone) and of its orders: those the bills name, and `orders` (all that it was to close).
-// Throws zdb::DbError when the server cannot be asked.
-RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &orders = {});
+// `booked`, when given, gets the orders found closed by the run. Throws zdb::DbError when the
+// server cannot be asked.
+RunTruth lookUpRun(zdb::Connection &connection, const RunBills &bills, const std::vector<qint64> &orders = {},
+                   std::vector<qint64> *booked = nullptr);
 
 }  // namespace zboard

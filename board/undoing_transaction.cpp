@@ -200,7 +200,7 @@ class UndoingTransaction : public ClosingTransaction {
       return RunTruth::CannotTell;
     }
     try {
-      return lookUpRun(c_, allBills(), run_.marked);
+      return lookUpRun(c_, allBills(), run_.marked, &booked_);
     } catch (const zdb::DbError &) {
       return RunTruth::CannotTell;
     }

@@ -706,7 +706,9 @@ TEST_F(ClosingRun, AfterAFaultBookedMeansTheBillsThereAndTheirOrdersGone) {
   ztest::exec("DELETE FROM mainsip WHERE ADISYONNO = 102;");
   EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::Booked);
   ztest::exec("DELETE FROM genhar WHERE GENHARNO = 9002;");
-  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::Partly);  // one bill taken back
+  std::vector<qint64> booked;
+  EXPECT_EQ(zboard::lookUpRun(board->Connect, bills, {}, &booked), RunTruth::Partly);  // one bill taken back
+  EXPECT_EQ(booked, std::vector<qint64>({101}));  // the order the run closed
   ztest::exec("DELETE FROM genhar;");
   EXPECT_EQ(zboard::lookUpRun(board->Connect, bills), RunTruth::ChangedElsewhere);  // gone, not by it
   ztest::addOrder({.no = 101});
