@@ -466,21 +466,19 @@ void ClosingRun::finish() {
   Board &b = board_;
   // The deletes and the release go in one request, with what keeps them all or nothing.
   RunEnd expected;
-  QStringList deletes;
   if (!closing_.empty()) {
-    expected.closed = closing_;
     expected.clause = closingListClause(closing_);
+    expected.deletes = closingDeletes(expected.clause);
     expected.orders = int(closing_.size());
     expected.lines = closedLines_;
     b.HeldOrderClause = expected.clause;
-    deletes = closingDeletes(expected.clause);
   }
   // Also when nothing was closed: the orders walked must not stay held by nobody.
   if (!released_.empty()) expected.release = QStringLiteral("update Mainsip set lockdurum =\"0\" ") + releaseClause(released_);
   const RunDeleted deleted = transaction_->end(expected);
-  if (!deletes.isEmpty()) {
-    b.QueryTemp.noteExecuted(deletes.at(0), deleted.lines);
-    b.QueryMainSip.noteExecuted(deletes.at(1), deleted.orders);
+  if (!expected.deletes.isEmpty()) {
+    b.QueryTemp.noteExecuted(expected.deletes.at(0), deleted.lines);
+    b.QueryMainSip.noteExecuted(expected.deletes.at(1), deleted.orders);
   }
   if (!expected.release.isEmpty()) b.QueryMainSip.noteExecuted(expected.release, deleted.released);
   outcome_ = closing_.empty() ? Outcome::NothingClosed : Outcome::Closed;

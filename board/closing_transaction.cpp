@@ -60,17 +60,16 @@ class ServerTransaction : public ClosingTransaction {
     // travels with them, so that no till that stops between two requests keeps them.
     zdb::Batch end(c_);
     int temp = -1, orders = -1, release = -1, check = -1;
-    if (!expected.closed.empty()) {
-      const QStringList deletes = closingDeletes(expected.clause);
-      temp = end.add(deletes.at(0));
+    if (!expected.deletes.isEmpty()) {
+      temp = end.add(expected.deletes.at(0));
       end.add(QStringLiteral("SET @zerda_silinen_satir = ROW_COUNT()"));
-      orders = end.add(deletes.at(1));
+      orders = end.add(expected.deletes.at(1));
       end.add(QStringLiteral("SET @zerda_silinen_adisyon = ROW_COUNT()"));
     }
     if (!expected.release.isEmpty()) release = end.add(expected.release);
     // Another terminal closed an order meanwhile, or its lines changed after they were read: the
     // deletes and the release are rolled back.
-    if (!expected.closed.empty())
+    if (!expected.deletes.isEmpty())
       check = end.add(guard::stopUnless(QStringLiteral("@zerda_silinen_satir = %1 AND @zerda_silinen_adisyon = %2")
                                             .arg(expected.lines)
                                             .arg(expected.orders)));

@@ -40,11 +40,11 @@ using RunBills = std::map<qint64, qint64>;
 
 // The end of a run: what its deletes must remove.
 struct RunEnd {
-  std::vector<qint64> closed;  // the orders closed, in the order closed; none: nothing was closed
-  QString clause;              // the closing list the deletes name (closingListClause(closed))
-  int orders = 0;              // orders closed
-  int lines = 0;               // their lines as the run read them
-  QString release;             // the release of the orders left unmarked or given up, if any
+  QString clause;       // the closing list of the orders closed (closingListClause)
+  QStringList deletes;  // closingDeletes(clause); none: nothing was closed
+  int orders = 0;       // orders closed
+  int lines = 0;        // their lines as the run read them
+  QString release;      // the release of the orders left unmarked or given up, if any
 };
 
 // "101, 102": numbers as an IN list of a statement takes them.

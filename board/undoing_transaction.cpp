@@ -36,6 +36,16 @@ const QString kUnlockTables = QStringLiteral("UNLOCK TABLES");
 // Times a settlement looks again when lines changed between its look and its deletes.
 constexpr int kSettleAttempts = 3;
 
+// Stops its request unless the orders of the closing list `clause` and their lines are as many
+// as were read: none added, none taken away, none closed elsewhere.
+QString stopUnlessAsRead(const QString &clause, int lines, int orders) {
+  return guard::stopUnless(QStringLiteral("(SELECT COUNT(*) FROM temp WHERE %1) = %2 AND "
+                                          "(SELECT COUNT(*) FROM mainsip WHERE %1) = %3")
+                               .arg(clause)
+                               .arg(lines)
+                               .arg(orders));
+}
+
 // Whether GET_LOCK answered that the lock was got.
 bool lockGot(const zdb::Query::Result &answer) { return !answer.rows.empty() && answer.rows.front().at(0).toInt() == 1; }
 
@@ -154,23 +164,17 @@ class UndoingTransaction : public ClosingTransaction {
 
   RunDeleted end(const RunEnd &expected) override {
     // Once this goes out the deletes may run, whatever comes back.
-    end_ = expected;
     deletesSent_ = true;
     deletesMayHaveRun_ = true;
     zdb::Batch end(c_);
     int lock = -1, check = -1, temp = -1, orders = -1, release = -1, unlock = -1;
-    if (!expected.closed.empty()) {
+    if (!expected.deletes.isEmpty()) {
       // Until the deletes nobody may add a line to these orders or take one away; the check runs
       // under the same lock, and the deletes run only when it holds.
       lock = end.add(kLockTables);
-      check = end.add(guard::stopUnless(QStringLiteral("(SELECT COUNT(*) FROM temp WHERE %1) = %2 AND "
-                                                       "(SELECT COUNT(*) FROM mainsip WHERE %1) = %3")
-                                            .arg(expected.clause)
-                                            .arg(expected.lines)
-                                            .arg(expected.orders)));
-      const QStringList deletes = closingDeletes(expected.clause);
-      temp = end.add(deletes.at(0));
-      orders = end.add(deletes.at(1));
+      check = end.add(stopUnlessAsRead(expected.clause, expected.lines, expected.orders));
+      temp = end.add(expected.deletes.at(0));
+      orders = end.add(expected.deletes.at(1));
     }
     if (!expected.release.isEmpty()) release = end.add(expected.release);
     if (lock >= 0) unlock = end.add(kUnlockTables);
@@ -308,11 +312,7 @@ class UndoingTransaction : public ClosingTransaction {
     if (!s.finish.empty()) {
       const QString clause = closingListClause(s.finish);
       lock = batch.add(kLockTables);
-      check = batch.add(guard::stopUnless(QStringLiteral("(SELECT COUNT(*) FROM temp WHERE %1) = %2 AND "
-                                                         "(SELECT COUNT(*) FROM mainsip WHERE %1) = %3")
-                                              .arg(clause)
-                                              .arg(s.finishLines)
-                                              .arg(s.finish.size())));
+      check = batch.add(stopUnlessAsRead(clause, s.finishLines, int(s.finish.size())));
       for (const QString &statement : closingDeletes(clause)) batch.add(statement);
       unlock = batch.add(kUnlockTables);
     }
@@ -527,7 +527,6 @@ class UndoingTransaction : public ClosingTransaction {
   int lastLookup_ = -1;
   qint64 floor_ = 0;
   std::vector<qint64> written_;  // orders whose writes went to the server
-  RunEnd end_;                   // the deletes and the release, once sent
   bool lockHeld_ = false;
   bool tablesLocked_ = false;
   bool bound_ = false;  // the session is bounded for the run
