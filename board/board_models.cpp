@@ -9,6 +9,14 @@ int GridModel::addRow() {
   return int(rows.size()) - 1;
 }
 
+std::vector<int> GridModel::markedColumns(int row) const {
+  std::vector<int> marked;
+  if (row < 0 || row >= rowCount()) return marked;
+  for (int c = 3; c < columnCount(); ++c)
+    if (cell(c, row).text == QLatin1String("Ok")) marked.push_back(c);
+  return marked;
+}
+
 // Design-time state of the panel: headers shown, totals and the "Fiş"/"Fatura" rows hidden.
 SummaryModel::SummaryModel() {
   auto label = [](const char *caption, int right, int top, bool italic) {

@@ -53,6 +53,9 @@ class GridModel {
     c.text = text;
     c.colour = colour;
   }
+  // The register columns whose cell on `row` carries the mark "Ok", left to right (none for a
+  // row the grid does not have). The rightmost is the register the order is closed with.
+  std::vector<int> markedColumns(int row) const;
 };
 
 // A label of the summary panel: caption, its right edge (labels are right-aligned and keep their

@@ -284,13 +284,10 @@ std::unique_ptr<ClosingTransaction> ClosingRun::chooseTransaction() const {
 QStringList ClosingRun::markedRegisterLookups(int row) const {
   const GridModel &grid = board_.NextGrid1;
   QStringList lookups;
-  if (row < 0 || row >= grid.rowCount()) return lookups;  // no grid row, no mark
   // Every "Ok" cell is looked up, left to right; the rightmost decides the register.
-  for (int c = 3; c < grid.columnCount(); ++c) {
-    if (grid.cell(c, row).text == QLatin1String("Ok"))
-      lookups << QStringLiteral("Select*From Kasa Where KasaAdi = \"") +
-                     zdb::quoted(grid.columns[size_t(c)].caption) + QLatin1Char('"');
-  }
+  for (const int c : grid.markedColumns(row))
+    lookups << QStringLiteral("Select*From Kasa Where KasaAdi = \"") + zdb::quoted(grid.columns[size_t(c)].caption) +
+                   QLatin1Char('"');
   return lookups;
 }
 

@@ -44,8 +44,8 @@ void Board::noteBookedRun(const std::vector<qint64> &closed, const ClosingRunVal
     bool isNumber = false;
     const qint64 number = order.number.toLongLong(&isNumber);
     if (isNumber && std::find(closed.begin(), closed.end(), number) != closed.end()) {
-      for (int c = NextGrid1.columnCount() - 1; c >= 3 && order.registerName.isEmpty(); --c)
-        if (NextGrid1.cell(c, r).text == QLatin1String("Ok")) order.registerName = NextGrid1.columns[size_t(c)].caption;
+      const std::vector<int> marks = NextGrid1.markedColumns(r);
+      if (!marks.empty()) order.registerName = NextGrid1.columns[size_t(marks.back())].caption;
       run.closed.push_back(std::move(order));
     } else {
       run.notClosed.push_back(std::move(order));
