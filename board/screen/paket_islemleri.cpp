@@ -392,9 +392,8 @@ void TForm1::scaleLinesGrid() {
   indicator->setDefaultSectionSize(zdlg::scaledLength(16, f));
   int left = 0;
   for (int c = 0; c < int(std::size(kLineColumns)); ++c) {
-    const int right = left + kLineColumns[c].width;
-    CRDBGrid6->setColumnWidth(c, qRound(right * f) - qRound(left * f));
-    left = right;
+    CRDBGrid6->setColumnWidth(c, zdlg::scaledSpan(left, kLineColumns[c].width, f));
+    left += kLineColumns[c].width;
   }
 }
 

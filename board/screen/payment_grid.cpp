@@ -278,25 +278,21 @@ void PaymentGrid::setFactor(double factor) {
   viewport()->update();
 }
 
-int PaymentGrid::scaledColumnWidth(int column) const {
-  int left = 0;
-  for (int c = 0; c < column; ++c) left += grid_.columns[size_t(c)].width;
-  const int right = left + grid_.columns[size_t(column)].width;
-  return std::max(0, qRound(right * factor_) - qRound(left * factor_));
-}
-
 void PaymentGrid::refresh() {
   const int before = model_->columnCount();
   model_->refresh();
   if (model_->columnCount() != before) appliedWidths_.clear();
   // A width is applied when the headless grid changes it, so the operator's own resizing stays.
   appliedWidths_.resize(size_t(grid_.columnCount()), -1);
+  // Edges are scaled, not widths, so that the columns' left edges stay where the design puts them.
+  int left = 0;
   for (int c = 0; c < grid_.columnCount(); ++c) {
     const int w = grid_.columns[size_t(c)].width;
     if (appliedWidths_[size_t(c)] != w) {
-      setColumnWidth(c, factor_ == 1.0 ? w : scaledColumnWidth(c));
+      setColumnWidth(c, zdlg::scaledSpan(left, w, factor_));
       appliedWidths_[size_t(c)] = w;
     }
+    left += w;
   }
 }
 

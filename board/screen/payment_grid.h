@@ -109,10 +109,6 @@ class PaymentGrid : public QTableView {
   void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
 
  private:
-  // The width of column c at the factor, from the design widths: edges are scaled, not widths,
-  // so that the columns' left edges stay where the design puts them.
-  int scaledColumnWidth(int column) const;
-
   const GridModel &grid_;
   PaymentGridModel *model_;
   PaymentGridDelegate *delegate_;

@@ -17,13 +17,14 @@ int scaledLength(int design, double factor) {
   return v;
 }
 
+int scaledSpan(int start, int length, double factor) {
+  if (length <= 0) return 0;
+  return std::max(1, qRound((start + length) * factor) - qRound(start * factor));
+}
+
 QRect scaledRect(const QRect &design, double factor, QPoint origin) {
-  const int left = qRound(design.x() * factor), top = qRound(design.y() * factor);
-  const int right = qRound((design.x() + design.width()) * factor);
-  const int bottom = qRound((design.y() + design.height()) * factor);
-  const int width = design.width() > 0 ? std::max(1, right - left) : 0;
-  const int height = design.height() > 0 ? std::max(1, bottom - top) : 0;
-  return QRect(origin.x() + left, origin.y() + top, width, height);
+  return QRect(origin.x() + qRound(design.x() * factor), origin.y() + qRound(design.y() * factor),
+               scaledSpan(design.x(), design.width(), factor), scaledSpan(design.y(), design.height(), factor));
 }
 
 QFont scaledFont(const QFont &design, double factor) {

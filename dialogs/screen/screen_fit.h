@@ -18,8 +18,11 @@ namespace zdlg {
 
 // A design length at `factor`: rounded, and never 0 for a length that is not.
 int scaledLength(int design, double factor);
-// A design rectangle at `factor`, placed at `origin`: each edge is scaled and rounded on its own,
-// so that neighbours stay neighbours and no rounding adds up along a row of widgets.
+// A design span (from `start`, `length` long) at `factor`: its length between its two ends, each
+// scaled and rounded on its own, so that neighbours stay neighbours and no rounding adds up along
+// a row of widgets or columns. At least 1 for a length that is not 0.
+int scaledSpan(int start, int length, double factor);
+// A design rectangle at `factor`, placed at `origin`: each edge is scaled and rounded on its own.
 QRect scaledRect(const QRect &design, double factor, QPoint origin = {});
 // The font with its pixel size (or point size) times `factor`, at least one pixel.
 QFont scaledFont(const QFont &design, double factor);
