@@ -27,6 +27,7 @@
 #include "dialogs/screen/form_uyari.h"
 #include "dialogs/screen/form_yes_no.h"
 #include "dialogs/screen/qt_turkish.h"
+#include "dialogs/screen/screen_fit.h"
 #include "dialogs/screen/screen_messenger.h"
 #include "dialogs/screen/unit_gauge.h"
 #include "widget_input.h"
@@ -760,10 +761,36 @@ class SmallScreen : public ::testing::Test {
     EXPECT_LE(std::abs(w->y() - design.y() * f), 1.0) << n;
     EXPECT_LE(std::abs(w->width() - design.width() * f), 1.0) << n;
     EXPECT_LE(std::abs(w->height() - design.height() * f), 1.0) << n;
-    if (pixels > 0) EXPECT_LE(std::abs(w->font().pixelSize() - pixels * f), 0.5 + 1e-9) << n;
+    if (pixels > 0) {
+      EXPECT_LE(std::abs(w->font().pixelSize() - pixels * f), 0.5 + 1e-9) << n;
+    }
   }
   QRect work;
 };
+
+// A window is told once, after the events of the moment, of each change of the screen it watches
+// (a task bar, a scaling).
+TEST(ScreenFollower, TellsAChangeOfTheWatchedScreenOnce) {
+  QWidget window;
+  window.show();
+  int told = 0;
+  auto *follower = new zdlg::ScreenFollower(&window, [&] { ++told; });
+  QScreen *screen = window.screen();
+  ASSERT_NE(screen, nullptr);
+  follower->watch(screen);
+  follower->watch(screen);  // watched already: not twice
+  emit screen->availableGeometryChanged(screen->availableGeometry());
+  EXPECT_EQ(told, 0) << "told inside the change";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(told, 1);
+  emit screen->logicalDotsPerInchChanged(screen->logicalDotsPerInch());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(told, 2);
+  follower->watch(nullptr);  // no screen known: the one watched stays
+  emit screen->availableGeometryChanged(screen->availableGeometry());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(told, 3);
+}
 
 TEST_F(SmallScreen, BoxesAndTheProgressWindowAreScaledDownIntoTheWorkArea) {
   zdlg::DialogMessage = "Küçük ekran";

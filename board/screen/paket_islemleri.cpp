@@ -308,6 +308,7 @@ TForm1::TForm1(zboard::Board &board, QWidget *parent)
                                                      DTPBugun, Label2, Button2})
     designed_.add(w);
   designMenuFont_ = PopupMenu1->font();
+  screens_ = new zdlg::ScreenFollower(this, [this] { followScreen(); });
 
   renderAll();  // the board ran its creation (captions, BoardErrorText) when it was constructed
 
@@ -405,25 +406,6 @@ void TForm1::placeHeadings() {
     label->move(zdlg::scaledLength(left, factor_), zdlg::scaledLength(8, factor_));
   }
   Shape1->setGeometry(zdlg::scaledRect(QRect(-1, 24, 184, 2), factor_));
-}
-
-void TForm1::watchScreen() {
-  QWindow *handle = windowHandle();
-  if (!handle) return;
-  if (!handle->property("zboardFollowed").toBool()) {
-    handle->setProperty("zboardFollowed", true);
-    connect(handle, &QWindow::screenChanged, this, [this] {
-      watchScreen();
-      QMetaObject::invokeMethod(this, &TForm1::followScreen, Qt::QueuedConnection);
-    });
-  }
-  QScreen *s = handle->screen();
-  if (!s || s == watchedScreen_) return;
-  if (watchedScreen_) disconnect(watchedScreen_, nullptr, this, nullptr);
-  watchedScreen_ = s;
-  auto later = [this] { QMetaObject::invokeMethod(this, &TForm1::followScreen, Qt::QueuedConnection); };
-  connect(s, &QScreen::availableGeometryChanged, this, later);
-  connect(s, &QScreen::logicalDotsPerInchChanged, this, later);
 }
 
 void TForm1::followScreen() {
@@ -691,7 +673,7 @@ void TForm1::renderLines() {
 
 void TForm1::showEvent(QShowEvent *event) {
   QDialog::showEvent(event);
-  watchScreen();
+  if (const QWindow *handle = windowHandle()) screens_->watch(handle->screen());
   QMetaObject::invokeMethod(this, &TForm1::refit, Qt::QueuedConnection);
   if (event->spontaneous()) return;  // the window system showing it again is not a new showing
   FormShow();

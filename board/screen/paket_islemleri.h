@@ -2,7 +2,6 @@
 #include <QDateEdit>
 #include <QDialog>
 #include <QListWidget>
-#include <QPointer>
 #include <QPushButton>
 #include <vector>
 
@@ -13,7 +12,6 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
-class QScreen;
 class QScrollArea;
 class QTableWidget;
 class QTimer;
@@ -158,7 +156,6 @@ class TForm1 : public QDialog {
   void followScreen();
   // Maximizes the window with its normal geometry the work area of its screen, less the frame.
   void fitNormalGeometry();
-  void watchScreen();
   void buildSummaryPanel();
   void buildLinesGrid();
   void FormShow();
@@ -211,7 +208,7 @@ class TForm1 : public QDialog {
   zdlg::ScaledWidgets designed_;  // the board's own widgets, as designed
   QFont designMenuFont_;
   int designLinesHeader_ = -1;     // CRDBGrid6's title row at the design size, once measured
-  QPointer<QScreen> watchedScreen_;
+  zdlg::ScreenFollower *screens_;  // calls followScreen()
 
   static constexpr int kRedrawInterval = 40;  // ms; fast enough for the eye
   bool inCommand_ = false;

@@ -95,9 +95,35 @@ double fitDownFactor(QSize design, const QMargins &frame, const QRect &workArea)
   return std::max(f, 0.1);  // a window smaller than that is no use; it stays readable at least
 }
 
+// ----------------------------------------------------------------------------- ScreenFollower
+
+ScreenFollower::ScreenFollower(QWidget *window, std::function<void()> changed)
+    : QObject(window), window_(window), changed_(std::move(changed)) {}
+
+void ScreenFollower::watch(QScreen *screen) {
+  // A native window is made again at times (a change of its flags): each one is watched once.
+  if (QWindow *handle = window_->windowHandle(); handle && !handle->property("zdlgFollowed").toBool()) {
+    handle->setProperty("zdlgFollowed", true);
+    connect(handle, &QWindow::screenChanged, this, [this](QScreen *s) {
+      watch(s);
+      later();
+    });
+  }
+  if (!screen || screen == watched_) return;
+  if (watched_) disconnect(watched_, nullptr, this, nullptr);
+  watched_ = screen;
+  connect(screen, &QScreen::availableGeometryChanged, this, &ScreenFollower::later);
+  connect(screen, &QScreen::logicalDotsPerInchChanged, this, &ScreenFollower::later);
+}
+
+void ScreenFollower::later() {
+  QMetaObject::invokeMethod(this, [this] { changed_(); }, Qt::QueuedConnection);
+}
+
 // ------------------------------------------------------------------------------- BoxPlacement
 
-BoxPlacement::BoxPlacement(QWidget *window, QSize design) : QObject(window), window_(window), design_(design) {
+BoxPlacement::BoxPlacement(QWidget *window, QSize design)
+    : QObject(window), window_(window), design_(design), screens_(new ScreenFollower(window, [this] { follow(); })) {
   window_->installEventFilter(this);
 }
 
@@ -139,23 +165,7 @@ void BoxPlacement::place() {
   outer.moveTop(std::clamp(outer.top(), work.top(), std::max(work.top(), work.bottom() + 1 - outer.height())));
   window_->move(outer.topLeft());  // a top-level window's position is its frame's
   placed_ = true;
-  watchScreen(screen);
-}
-
-void BoxPlacement::watchScreen(QScreen *screen) {
-  if (QWindow *handle = window_->windowHandle(); handle && !handle->property("zdlgFollowed").toBool()) {
-    handle->setProperty("zdlgFollowed", true);
-    connect(handle, &QWindow::screenChanged, this, [this](QScreen *s) {
-      watchScreen(s);
-      QMetaObject::invokeMethod(this, &BoxPlacement::follow, Qt::QueuedConnection);
-    });
-  }
-  if (!screen || screen == watched_) return;
-  if (watched_) disconnect(watched_, nullptr, this, nullptr);
-  watched_ = screen;
-  auto later = [this] { QMetaObject::invokeMethod(this, &BoxPlacement::follow, Qt::QueuedConnection); };
-  connect(screen, &QScreen::availableGeometryChanged, this, later);
-  connect(screen, &QScreen::logicalDotsPerInchChanged, this, later);
+  screens_->watch(screen);
 }
 
 void BoxPlacement::follow() {

@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QSize>
 #include <QWidget>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -58,6 +59,25 @@ QMargins expectedFrameMargins(const QWidget *window);
 // wholly in `workArea` (the screen less the task bar).
 double fitDownFactor(QSize design, const QMargins &frame, const QRect &workArea);
 
+// Calls `changed`, once the events of the moment have run, when a top-level window moves to
+// another screen, or when the screen it watches changes its work area (a task bar) or its scaling.
+class ScreenFollower : public QObject {
+  Q_OBJECT
+
+ public:
+  ScreenFollower(QWidget *window, std::function<void()> changed);
+  // Watches the window's move to another screen (once its native window exists) and `screen`, the
+  // screen the window belongs to now, in place of the one watched before.
+  void watch(QScreen *screen);
+
+ private:
+  void later();
+
+  QWidget *window_;
+  std::function<void()> changed_;
+  QPointer<QScreen> watched_;
+};
+
 // A box (the information box, the yes/no box, the progress window, the keypad): it keeps its
 // design size wherever that fits, and is scaled down, as a whole, only where it does not; it lies
 // wholly in the work area of the screen it belongs to. That screen is the one of the first
@@ -98,7 +118,6 @@ class BoxPlacement : public QObject {
 
  private:
   void follow();
-  void watchScreen(QScreen *screen);
 
   QWidget *window_;
   QSize design_;
@@ -109,7 +128,7 @@ class BoxPlacement : public QObject {
   double factor_ = 1.0;
   bool placed_ = false;
   bool following_ = false;
-  QPointer<QScreen> watched_;
+  ScreenFollower *screens_;
 };
 
 }  // namespace zdlg
