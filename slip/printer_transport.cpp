@@ -26,6 +26,12 @@ SendResult failed(const QString &reason) { return {false, reason}; }
 
 QString seconds(int s) { return QString::number(s) + QStringLiteral(" saniye"); }
 
+// A system printer that did not take the slip, and what the system said.
+SendResult notTaken(const QString &name, const QString &said) {
+  return failed(QStringLiteral("\"") + name + QStringLiteral("\" yazıcısı fişi almadı") +
+                (said.isEmpty() ? QString() : QStringLiteral(": ") + said));
+}
+
 QString socketReason(const QTcpSocket &socket, const QString &where, int waited) {
   switch (socket.error()) {
     case QAbstractSocket::ConnectionRefusedError: return QStringLiteral("yazıcı bağlantıyı reddetti (") + where + ')';
@@ -98,12 +104,12 @@ SendResult sendToSystemPrinter(const QString &name, const QByteArray &bytes) {
   SendResult result;
   DWORD written = 0;
   if (StartDocPrinterW(printer, 1, reinterpret_cast<LPBYTE>(&doc)) == 0) {
-    result = failed(QStringLiteral("\"") + name + QStringLiteral("\" yazıcısı fişi almadı: ") + windowsError(GetLastError()));
+    result = notTaken(name, windowsError(GetLastError()));
   } else {
     if (!StartPagePrinter(printer) ||
         !WritePrinter(printer, const_cast<char *>(bytes.constData()), DWORD(bytes.size()), &written) ||
         written != DWORD(bytes.size()))
-      result = failed(QStringLiteral("\"") + name + QStringLiteral("\" yazıcısı fişi almadı: ") + windowsError(GetLastError()));
+      result = notTaken(name, windowsError(GetLastError()));
     EndPagePrinter(printer);
     EndDocPrinter(printer);
   }
@@ -132,9 +138,7 @@ SendResult sendToSystemPrinter(const QString &name, const QByteArray &bytes) {
                   QStringLiteral(" içinde cevap vermedi (\"") + name + QStringLiteral("\")"));
   }
   if (lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
-    const QString said = QString::fromLocal8Bit(lp.readAllStandardError()).simplified();
-    return failed(QStringLiteral("\"") + name + QStringLiteral("\" yazıcısı fişi almadı") +
-                  (said.isEmpty() ? QString() : QStringLiteral(": ") + said));
+    return notTaken(name, QString::fromLocal8Bit(lp.readAllStandardError()).simplified());
   }
   return {};
 }
