@@ -51,6 +51,22 @@ void addOrder(const OrderRow &o) {
   }
 }
 
+void setUpTerminal(zboard::Board &board, QTime time, const QString &operatorName, int operatorNo) {
+  configure(board.Connect);
+  board.Connect.open();
+  board.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
+  board.setClock([time] { return QDateTime(workDate(), time); });
+  board.ListBox1.items = QStringList({QStringLiteral("Paket Servis")});
+  board.user.SignedInUserName = operatorName;
+  board.user.SignedInUserNo = operatorNo;
+}
+
+zboard::StartupResult listAli(zboard::Board &board) {
+  const zboard::StartupResult result = board.FormShow();
+  if (result == zboard::StartupResult::Ready) board.selectCourier(int(board.ListBox2.items.indexOf(QStringLiteral("Ali"))));
+  return result;
+}
+
 void BoardTest::SetUp() {
   DbTest::SetUp();
   board = std::make_unique<zboard::Board>(fake);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDate>
+#include <QTime>
 #include <QStringList>
 #include <memory>
 
@@ -31,6 +32,12 @@ struct OrderRow {
 };
 // A ready order with its lines in temp.
 void addOrder(const OrderRow &order);
+
+// Another terminal of the restaurant on a connection of its own: host "kasa-pc", its clock at
+// `time` of the working date, `operatorName` (`operatorNo`) signed in for "Paket Servis".
+void setUpTerminal(zboard::Board &board, QTime time, const QString &operatorName, int operatorNo);
+// Its start-up and, when the board is ready, courier Ali listed.
+zboard::StartupResult listAli(zboard::Board &board);
 
 // A board on the private server with a scripted messenger that records every statement sent.
 class BoardTest : public DbTest {

@@ -263,15 +263,8 @@ TEST_P(ClosingFaults, SettlingTakesNoBillOfAnotherTerminalsBookedRun) {
   // first listing warns that this board holds them) and closes them.
   ztest::FakeMessenger otherFake;
   zboard::Board other(otherFake, "same_operator_elsewhere");
-  ztest::configure(other.Connect);
-  other.Connect.open();
-  other.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
-  other.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 30, 15)); });
-  other.ListBox1.items = QStringList({"Paket Servis"});
-  other.user.SignedInUserName = "KASA1";
-  other.user.SignedInUserNo = 7;
-  ASSERT_EQ(other.FormShow(), zboard::StartupResult::Ready);
-  other.selectCourier(int(other.ListBox2.items.indexOf("Ali")));
+  ztest::setUpTerminal(other, QTime(14, 30, 15), "KASA1", 7);
+  ASSERT_EQ(ztest::listAli(other), zboard::StartupResult::Ready);
   other.Refresh();
   ASSERT_TRUE(other.BoardErrorText.isEmpty());
   otherFake.answer(1);
@@ -494,17 +487,10 @@ TEST_P(TwoTerminalsAtOnce, OneClosesTheOrdersTheOtherIsToldTheyChangedElsewhere)
       auto watch = ztest::openConnection(QString("watch_%1").arg(k));
       TerminalMessenger fake(ending);
       zboard::Board board(fake, QString("terminal_%1").arg(k));
-      ztest::configure(board.Connect);
-      board.Connect.open();
-      board.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
-      board.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 30)); });
-      board.ListBox1.items = QStringList({"Paket Servis"});
-      board.user.SignedInUserName = k == 0 ? "KASA1" : "KASA2";
-      board.user.SignedInUserNo = 7 + k;
+      ztest::setUpTerminal(board, QTime(14, 30), k == 0 ? "KASA1" : "KASA2", 7 + k);
       // The second finds the orders free (the hold is advisory) and lists them too.
       if (k == 1) released.wait();
-      if (board.FormShow() == zboard::StartupResult::Ready)
-        board.selectCourier(int(board.ListBox2.items.indexOf("Ali")));
+      ztest::listAli(board);
       if (k == 0) firstListed.count_down();
       bothListed.arrive_and_wait();
       // Both runs start together, once both operators have said "Evet" twice.

@@ -728,15 +728,8 @@ class TwoTerminals : public ClosingRun {
     // The second terminal finds the orders free (the hold is advisory) and lists them too.
     ztest::exec("UPDATE mainsip SET lockdurum = 0;");
     other = std::make_unique<zboard::Board>(otherFake, "Connect2");
-    ztest::configure(other->Connect);
-    other->Connect.open();
-    other->setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
-    other->setClock([] { return QDateTime(ztest::workDate(), QTime(14, 31)); });
-    other->ListBox1.items = QStringList({"Paket Servis"});
-    other->user.SignedInUserName = "KASA2";
-    other->user.SignedInUserNo = 8;
-    ASSERT_EQ(other->FormShow(), zboard::StartupResult::Ready);
-    other->selectCourier(int(other->ListBox2.items.indexOf("Ali")));
+    ztest::setUpTerminal(*other, QTime(14, 31), "KASA2", 8);
+    ASSERT_EQ(ztest::listAli(*other), zboard::StartupResult::Ready);
     ASSERT_TRUE(other->BoardErrorText.isEmpty());
     ASSERT_EQ(other->NextGrid1.rowCount(), 3);
     takeStatements();
@@ -814,17 +807,10 @@ TEST_F(TwoTerminals, ARunThatMeetsTheOthersDeletesFailsAndLeavesThemIntact) {
   QThread *terminal = QThread::create([&] {
     ztest::FakeMessenger messenger;
     zboard::Board second(messenger, "Connect2");
-    ztest::configure(second.Connect);
-    second.Connect.open();
+    ztest::setUpTerminal(second, QTime(14, 31), "KASA2", 8);
     if (transactional) second.Connect.execute("SET SESSION innodb_lock_wait_timeout = 1");
     second.closingLockWaitSeconds = 1;
-    second.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
-    second.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 31)); });
-    second.ListBox1.items = QStringList({"Paket Servis"});
-    second.user.SignedInUserName = "KASA2";
-    second.user.SignedInUserNo = 8;
-    if (second.FormShow() == zboard::StartupResult::Ready)
-      second.selectCourier(int(second.ListBox2.items.indexOf("Ali")));
+    ztest::listAli(second);
     const QString clause = second.HeldOrderClause;
     listed.count_down();
     endSent.wait();

@@ -73,17 +73,10 @@ SecondTerminal closeElsewhere(const QElapsedTimer &sinceStop) {
   SecondTerminal out;
   ztest::FakeMessenger fake;
   zboard::Board other(fake, QStringLiteral("second_terminal"));
-  ztest::configure(other.Connect);
-  other.Connect.open();
+  ztest::setUpTerminal(other, QTime(14, 31), "KASA2", 8);
   other.closingSilenceSeconds = kSilence;
   other.closingLockWaitSeconds = 1;
-  other.setHostName([] { return std::optional<QString>(QStringLiteral("kasa-pc")); });
-  other.setClock([] { return QDateTime(ztest::workDate(), QTime(14, 31)); });
-  other.ListBox1.items = QStringList({"Paket Servis"});
-  other.user.SignedInUserName = "KASA2";
-  other.user.SignedInUserNo = 8;
-  if (other.FormShow() != zboard::StartupResult::Ready) return out;
-  other.selectCourier(int(other.ListBox2.items.indexOf("Ali")));
+  if (ztest::listAli(other) != zboard::StartupResult::Ready) return out;
   while (sinceStop.elapsed() < kSecondTerminalMs) {
     if (other.NextGrid1.rowCount() == 0 && other.BoardErrorText.isEmpty()) {
       out.closed = true;
